@@ -1,0 +1,57 @@
+// CDibEdit: the pixel operations over a CDib. Operations with a SIMD twin pick
+// it when m_bMMXEnabled is set, read once per call.
+#ifndef VELMORO_DIB_EDIT_H
+#define VELMORO_DIB_EDIT_H
+
+#include <velmoro/dib.h>
+#include <velmoro/platform/geometry.h>
+
+class VELMORO_API CDibEdit : public CDib {
+public:
+    CDibEdit() = default;
+    ~CDibEdit() = default;
+    CDibEdit(const CDibEdit& other) = default;
+    CDibEdit& operator=(const CDibEdit& other) = default;
+
+    // 1 when the processor has MMX (CPUID leaf 1, EDX bit 23); never changes the flag.
+    static int CheckMMXTechnology();
+    // Runs the check and stores its result in m_bMMXEnabled.
+    static int TryEnableMMXSupport();
+
+    // Depth conversion.
+    DWORD ConvertTo24BitPerPixel();
+    DWORD ConvertTo16BitPerPixel(DWORD format);
+    DWORD Dither24To16BitPerPixel(DWORD format);
+
+    // Colour-key compositing.
+    DWORD CombineDib(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CPoint* point, CRect* rect,
+                     int bUseKey);
+    DWORD CombineDib(CDibEdit& overlay, DWORD keyColor, CPoint* point, CRect* rect, int bUseKey);
+
+    // Alpha blending.
+    DWORD AlphaBlend(CDibEdit& other, unsigned char alpha);
+    DWORD AlphaBlendDirect(CDibEdit& first, CDibEdit& second, unsigned char alpha);
+
+    // Crop, join and flip.
+    DWORD CropFrom(CDibEdit& source, CRect* rect);
+    DWORD JoinHorz(CDibEdit& other, DWORD fillColor);
+    DWORD JoinVert(CDibEdit& other, DWORD fillColor);
+    DWORD InvertDibVert();
+    DWORD InvertDibHorz();
+
+    // Interlace.
+    DWORD CreateHorzInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+    DWORD CreateVertInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+
+    // Pixel effects.
+    DWORD MaskImage50(DWORD color, int phase);
+    DWORD FadeDib(int level);
+    DWORD FilterDib(int* kernel, int divisor, int bias);
+    DWORD GetColorFromPoint(CPoint point, DWORD* color);
+    DWORD CopyColorTable(CDibEdit& source);
+
+protected:
+    static int m_bMMXEnabled;
+};
+
+#endif

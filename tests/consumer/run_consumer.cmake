@@ -1,0 +1,21 @@
+# Installs the build into a fresh prefix, then configures, builds and runs the
+# consumer project against it with find_package and with pkg-config.
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed: ${ARGN}\n${out}")
+  endif()
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${prefix})
+set(flags "")
+if(SANITIZE)
+  set(flags "-fsanitize=address,undefined")
+endif()
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G Ninja
+    -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}")
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+run(${WORK_DIR}/build/consumer)

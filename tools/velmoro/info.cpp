@@ -1,0 +1,40 @@
+// velmoro info: what the loader makes of each BMP file.
+#include "command.h"
+
+#include <velmoro/dib.h>
+
+#include <cstdio>
+
+namespace velmoro_tool {
+namespace {
+
+int RunInfo(const std::vector<std::string>& files)
+{
+    if (files.empty())
+        return ReportError("info: no file given (see velmoro info --help)");
+    int status = 0;
+    for (const std::string& file : files) {
+        CDib image;
+        const DWORD code = image.Load(file.c_str());
+        if (code != DIB_OK) {
+            ReportFailure(file, code);
+            status = 1;
+            continue;
+        }
+        const int stride = ((image.GetWidth() * image.GetBitCount() + 31) >> 3) & ~3;
+        std::printf("%s: %d x %d, %d bits, compression %u, %d colour entries, stride %d\n",
+                    file.c_str(), image.GetWidth(), image.GetHeight(), image.GetBitCount(),
+                    image.GetCompression(), image.GetNumColorEntry(), stride);
+    }
+    return status;
+}
+
+const CommandRegistration kInfo{{"info", "describe BMP files as the loader reads them",
+                                 "usage: velmoro info FILE...\n\n"
+                                 "Prints width, height, bit count, compression, colour entries and\n"
+                                 "stride of each file, or the loader's result code.\n\n"
+                                 "example: velmoro info photo.bmp sprite.bmp",
+                                 RunInfo}};
+
+}  // namespace
+}  // namespace velmoro_tool
