@@ -51,6 +51,18 @@ public:
     DWORD CopyColorTable(CDibEdit& source);
 
 protected:
+    // Depth conversion workers and their twins.
+
+    // Compositing workers and their twins.
+
+    // Alpha-blending members.
+
+    // Crop, join and flip workers.
+
+    // Interlace variants and scan-line writers.
+
+    // Pixel-effect members.
+
     static int m_bMMXEnabled;
 };
 

@@ -1,0 +1,99 @@
+#include "support/test_images.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+namespace velmoro_test {
+
+SimdScope::SimdScope(bool enabled) : m_previous(TestImage::SimdFlag())
+{
+    TestImage::SetSimdFlag(enabled ? 1 : 0);
+}
+
+SimdScope::~SimdScope()
+{
+    TestImage::SetSimdFlag(m_previous);
+}
+
+static size_t InfoBytesOf(const BITMAPINFO* info)
+{
+    return 40 + static_cast<size_t>(CDib::GetColorEntrySize(info));
+}
+
+TestImage::TestImage(const ImageSpec& spec, uint32_t seed)
+{
+    BITMAPINFOHEADER header{};
+    header.biSize = 40;
+    header.biWidth = spec.width;
+    header.biHeight = spec.height;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(spec.bitCount);
+    header.biCompression = spec.compression;
+    header.biClrUsed = spec.colorEntries < 0 ? 0 : static_cast<DWORD>(spec.colorEntries);
+    const size_t infoBytes = InfoBytesOf(reinterpret_cast<const BITMAPINFO*>(&header));
+    const int stride = ((spec.width * spec.bitCount + 31) >> 3) & ~3;
+    auto* info = static_cast<BITMAPINFO*>(std::malloc(infoBytes));
+    auto* bits = static_cast<BYTE*>(std::malloc(static_cast<size_t>(stride) * spec.height + 1));
+    std::memcpy(info, &header, sizeof header);
+    if (spec.compression == BI_BITFIELDS) {
+        const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
+        std::memcpy(reinterpret_cast<BYTE*>(info) + 40, masks, sizeof masks);
+    }
+    ReplaceBlocks(info, bits);
+    Randomize(seed);
+}
+
+void TestImage::Randomize(uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    const size_t maskBytes = GetCompression() == BI_BITFIELDS ? 12 : 0;
+    BYTE* table = reinterpret_cast<BYTE*>(GetBmpInfoAddress()) + 40 + maskBytes;
+    for (size_t i = 0; i < InfoBytes() - 40 - maskBytes; ++i)
+        table[i] = static_cast<BYTE>(rng());
+    for (size_t i = 0; i < PixelBytes(); ++i)
+        GetBmpBitsAddress()[i] = static_cast<BYTE>(rng());
+}
+
+int TestImage::Stride() const
+{
+    return ((GetWidth() * GetBitCount() + 31) >> 3) & ~3;
+}
+
+size_t TestImage::InfoBytes() const
+{
+    return InfoBytesOf(GetBmpInfoAddress());
+}
+
+std::vector<BYTE> TestImage::InfoCopy() const
+{
+    const BYTE* info = reinterpret_cast<const BYTE*>(GetBmpInfoAddress());
+    return std::vector<BYTE>(info, info + InfoBytes());
+}
+
+std::vector<BYTE> TestImage::PixelCopy() const
+{
+    return std::vector<BYTE>(GetBmpBitsAddress(), GetBmpBitsAddress() + PixelBytes());
+}
+
+ImageSnapshot::ImageSnapshot(const CDib& image)
+    : infoAddress(image.GetBmpInfoAddress()), bitsAddress(image.GetBmpBitsAddress())
+{
+    if (image.IsEmpty())
+        return;
+    const BYTE* info = reinterpret_cast<const BYTE*>(image.GetBmpInfoAddress());
+    this->info.assign(info, info + InfoBytesOf(image.GetBmpInfoAddress()));
+    const int stride = ((image.GetWidth() * image.GetBitCount() + 31) >> 3) & ~3;
+    const size_t pixelBytes = static_cast<size_t>(stride) * static_cast<size_t>(image.GetHeight());
+    bits.assign(image.GetBmpBitsAddress(), image.GetBmpBitsAddress() + pixelBytes);
+}
+
+// Same blocks at the same addresses with the same bytes.
+bool ImageSnapshot::Matches(const CDib& image) const
+{
+    if (image.GetBmpInfoAddress() != infoAddress || image.GetBmpBitsAddress() != bitsAddress)
+        return false;
+    return ImageSnapshot(image).info == info && ImageSnapshot(image).bits == bits;
+}
+
+}  // namespace velmoro_test

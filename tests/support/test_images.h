@@ -1,0 +1,68 @@
+// Images for tests: any size, depth and layout, filled with seeded random bytes,
+// and the hooks a test needs into protected state.
+#ifndef VELMORO_TESTS_SUPPORT_TEST_IMAGES_H
+#define VELMORO_TESTS_SUPPORT_TEST_IMAGES_H
+
+#include <velmoro/dib_edit.h>
+
+#include <cstdint>
+#include <vector>
+
+extern "C" void velmoro_test_allow_avx2(int allowed);
+
+namespace velmoro_test {
+
+// Switches the SIMD twins on or off for the lifetime of the object.
+class SimdScope {
+public:
+    explicit SimdScope(bool enabled);
+    ~SimdScope();
+    SimdScope(const SimdScope&) = delete;
+    SimdScope& operator=(const SimdScope&) = delete;
+
+private:
+    int m_previous;
+};
+
+struct ImageSpec {
+    int width = 1;
+    int height = 1;
+    int bitCount = 24;
+    DWORD compression = BI_RGB;  // BI_BITFIELDS adds the three 5-6-5 masks
+    int colorEntries = -1;       // -1: the default for the depth (biClrUsed 0)
+};
+
+// Builds the image record directly, without going through Create.
+class TestImage : public CDibEdit {
+public:
+    TestImage() = default;
+    explicit TestImage(const ImageSpec& spec, uint32_t seed = 1);
+
+    // Fills info-block colour entries and pixel bytes (padding included) from the seed.
+    void Randomize(uint32_t seed);
+    int Stride() const;
+    BYTE* Row(int storedRow) const { return GetBmpBitsAddress() + static_cast<size_t>(Stride()) * storedRow; }
+    size_t PixelBytes() const { return static_cast<size_t>(Stride()) * GetHeight(); }
+    size_t InfoBytes() const;
+
+    std::vector<BYTE> InfoCopy() const;
+    std::vector<BYTE> PixelCopy() const;
+
+    static void SetSimdFlag(int enabled) { m_bMMXEnabled = enabled; }
+    static int SimdFlag() { return m_bMMXEnabled; }
+};
+
+// Both blocks of an image, byte for byte, to check "unchanged on failure".
+struct ImageSnapshot {
+    explicit ImageSnapshot(const CDib& image);
+    bool Matches(const CDib& image) const;
+
+    const void* infoAddress;
+    const void* bitsAddress;
+    std::vector<BYTE> info;
+    std::vector<BYTE> bits;
+};
+
+}  // namespace velmoro_test
+
+#endif
