@@ -184,6 +184,10 @@ std::vector<RefusedFile> RefusedFiles()
     Put<LONG>(huge, 18, 100000);
     Put<LONG>(huge, 22, 100000);
     files.push_back({"100000 x 100000 in 100 bytes", huge, DIB_ERR_NO_MEMORY});
+    std::vector<BYTE> overflowing = Slice(MakeBmp(BmpSpec{1, 1, 32}), 0, 100);
+    Put<LONG>(overflowing, 18, 0x7FFFFFFF);  // stride x height beyond 64 bits
+    Put<LONG>(overflowing, 22, 0x7FFFFFFF);
+    files.push_back({"stride x height beyond 64 bits", overflowing, DIB_ERR_NO_MEMORY});
     std::vector<BYTE> bigPixels = MakeBmp(BmpSpec{1, 1, 24});
     Put<LONG>(bigPixels, 22, 1000);
     files.push_back({"pixels past the end", bigPixels, DIB_ERR_FILE_IO});

@@ -85,9 +85,8 @@ DWORD CDib::Load(CFile& file, int bClose)
         header = WidenCoreHeader(core);
     }
 
-    const BITMAPINFO* headerInfo = reinterpret_cast<const BITMAPINFO*>(&header);
-    const uint64_t entries = ColorEntryCount(headerInfo);
-    const uint64_t tableBytes = ColorEntryBytes(headerInfo);
+    const uint64_t entries = ColorEntryCount(&header);
+    const uint64_t tableBytes = ColorEntryBytes(&header);
     const uint64_t tableBytesInFile = coreHeader ? 3 * entries : tableBytes;
     if (kInfoHeaderBytes + tableBytes > kMaxBlockBytes)
         return DIB_ERR_NO_MEMORY;
@@ -156,7 +155,7 @@ DWORD CDib::Load(HINSTANCE hInstance, UINT nID)
     std::memcpy(&header, data, kInfoHeaderBytes);
     if (header.biSize != kInfoHeaderBytes)
         return DIB_ERR_BAD_HEADER;
-    const uint64_t infoBytes = InfoBlockBytes(reinterpret_cast<const BITMAPINFO*>(&header));
+    const uint64_t infoBytes = InfoBlockBytes(&header);
     if (infoBytes > kMaxBlockBytes)
         return DIB_ERR_NO_MEMORY;
     int64_t rowsBytes = 0;
