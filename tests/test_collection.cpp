@@ -126,6 +126,7 @@ TEST(CollectionChunk, ReadRefusesInconsistentBlocks)
         {"run-length compressed", [](auto& b) { PutDword(b, 28, BI_RLE8); }},
         {"table beyond the file", [](auto& b) { PutDword(b, 44, 1000); PutDword(b, 8, 4040); }},
         {"pixels beyond the file", [](auto& b) { PutDword(b, 16, 0x100000); PutDword(b, 52, 0x600000); }},
+        {"pixels beyond 64 bits", [](auto& b) { PutDword(b, 16, 0x7FFFFFFF); PutDword(b, 20, 0x7FFFFFFF); }},
         {"table beyond 32 bits", [](auto& b) { PutDword(b, 44, 0x40000000); PutDword(b, 8, 40); }},
     };
     for (const auto& fault : faults) {

@@ -34,11 +34,14 @@ inline bool ChunkBlockSizesOf(const BITMAPINFOHEADER& header, ChunkBlockSizes& s
     if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS)
         return false;
     const uint64_t infoBytes = InfoBlockBytes(reinterpret_cast<const BITMAPINFO*>(&header));
-    const uint64_t pixelBytes = static_cast<uint64_t>(PixelBlockBytes(header));
-    if (infoBytes > kMaxBlockBytes || pixelBytes > kMaxBlockBytes)
+    // The stride of a 31-bit width fits easily; its product with a 31-bit height
+    // may not, even in 64 bits, so the bound is checked by division first.
+    const uint64_t stride = static_cast<uint64_t>(RowStride(header));
+    const uint64_t height = static_cast<uint64_t>(header.biHeight);
+    if (infoBytes > kMaxBlockBytes || stride > kMaxBlockBytes / height)
         return false;
     sizes.infoBytes = static_cast<uint32_t>(infoBytes);
-    sizes.pixelBytes = static_cast<uint32_t>(pixelBytes);
+    sizes.pixelBytes = static_cast<uint32_t>(stride * height);
     return true;
 }
 
