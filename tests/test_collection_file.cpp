@@ -19,7 +19,6 @@ constexpr DWORD kTag = 0x31434C56;  // "VLC1"
 
 class TestList : public CDibEditList {
 public:
-    using CDibEditList::CDibEditList;
     CDibEditNode* Tail() const { return m_pTailNode; }
 
     CDibEditNode* Add(WORD id, const ImageSpec& spec = {3, 2, 24}, const char* name = "n")
@@ -27,6 +26,12 @@ public:
         auto node = MakeNode(spec, 100u + id + GetCount(), id, name);
         AppendNode(node.get());
         return node.release();
+    }
+
+    explicit TestList(std::initializer_list<WORD> ids = {})
+    {
+        for (WORD id : ids)
+            Add(id);
     }
 };
 
@@ -90,17 +95,6 @@ TEST(CollectionList, AppendKeepsOrderAndFindTakesTheFirst)
     EXPECT_EQ(list.GetCount(), 3u);
 }
 
-TEST(CollectionList, SettingALinkTouchesNothingElse)
-{
-    TestList list;
-    CDibEditNode* first = list.Add(1);
-    CDibEditNode* second = list.Add(2);
-    first->SetAfterNode(NULL);
-    EXPECT_EQ(list.GetCount(), 2u);
-    EXPECT_EQ(second->GetBeforeNode(), first);
-    first->SetAfterNode(second);
-}
-
 TEST(CollectionList, DeleteRelinksHeadMiddleTailAndOnlyNode)
 {
     struct Case { const char* name; size_t index; std::vector<WORD> left; };
@@ -113,8 +107,7 @@ TEST(CollectionList, DeleteRelinksHeadMiddleTailAndOnlyNode)
         list.Add(9);  // lands behind the right tail
         EXPECT_EQ(CheckedIds(list).back(), 9);
     }
-    TestList single;
-    single.Add(5);
+    TestList single{5};
     EXPECT_EQ(single.DeleteNode(5), 1);
     EXPECT_EQ(single.GetFirstNode(), nullptr);
     EXPECT_EQ(single.Tail(), nullptr);
@@ -123,9 +116,7 @@ TEST(CollectionList, DeleteRelinksHeadMiddleTailAndOnlyNode)
 
 TEST(CollectionList, DeleteByIdTakesTheFirstAndRefusesStrangers)
 {
-    TestList list;
-    list.Add(4);
-    list.Add(5);
+    TestList list{4, 5};
     CDibEditNode* later = list.Add(4);
     EXPECT_EQ(list.DeleteNode(7), 0);
     EXPECT_EQ(list.DeleteNode(4), 1);
@@ -152,8 +143,7 @@ TEST(CollectionList, CopiesDeepCopyEveryNode)
     TestList source;
     source.Add(1, {3, 2, 8}, "one");
     source.Add(2, {2, 2, 16}, "two");
-    TestList target;
-    target.Add(9);
+    TestList target{9};
     target = source;
     TestList constructed(source);
     for (const TestList* copy : {&target, &constructed}) {
@@ -198,8 +188,7 @@ TEST(CollectionFile, LoadAppendsEveryNodeAfterTheOnesThere)
     saved.Add(5, {5, 2, 24}, "true");
     const std::vector<BYTE> bytes = Saved(saved);
 
-    TestList loaded;
-    loaded.Add(77);
+    TestList loaded{77};
     BytesFile file(bytes);
     EXPECT_EQ(loaded.CreateNewNodeFromFile(file, kTag, 1), 5u);
     EXPECT_EQ(file.closeCount, 1);
@@ -221,9 +210,7 @@ TEST(CollectionFile, LoadAppendsEveryNodeAfterTheOnesThere)
 TEST(CollectionFile, PathFormsSaveAndLoad)
 {
     const std::string path = TempPath("paths.vcl");
-    TestList saved;
-    saved.Add(1);
-    saved.Add(2);
+    TestList saved{1, 2};
     const DWORD size = saved.SaveFile(path.c_str(), kTag);
     EXPECT_EQ(size, velmoro_test::ReadWholeFile(path).size());
     TestList loaded;
@@ -248,8 +235,7 @@ TEST(CollectionFile, EmptyListWritesNothingAndKeepsTheFileOpen)
 
 TEST(CollectionFile, WrongTagRestoresThePosition)
 {
-    TestList saved;
-    saved.Add(1);
+    TestList saved{1};
     std::vector<BYTE> bytes(10, 0xEE);
     const std::vector<BYTE> collection = Saved(saved);
     bytes.insert(bytes.end(), collection.begin(), collection.end());
@@ -268,10 +254,7 @@ TEST(CollectionFile, WrongTagRestoresThePosition)
 
 TEST(CollectionFile, CutThirdChunkGivesTwoNodes)
 {
-    TestList saved;
-    saved.Add(1);
-    saved.Add(2);
-    saved.Add(3);
+    TestList saved{1, 2, 3};
     std::vector<BYTE> bytes = Saved(saved);
     bytes.resize(bytes.size() - 5);
     TestList loaded;
@@ -335,9 +318,7 @@ TEST(CollectionFile, EveryPrefixGivesACleanPartialResult)
 
 TEST(CollectionFile, CollectionAfterOtherDataReadsBackFromItsPosition)
 {
-    TestList saved;
-    saved.Add(1);
-    saved.Add(2);
+    TestList saved{1, 2};
     CMemFile file;
     const std::vector<BYTE> junk(37, 0x5A);
     file.Write(junk.data(), 37);
@@ -359,9 +340,7 @@ TEST(CollectionFile, CollectionAfterOtherDataReadsBackFromItsPosition)
 // Two nodes: tag, placeholder, count, eight writes per chunk, the length written back.
 TEST(CollectionFile, EveryFailedWriteFailsTheSave)
 {
-    TestList list;
-    list.Add(1);
-    list.Add(2);
+    TestList list{1, 2};
     for (int failAt = 1; failAt <= 20; ++failAt) {
         SCOPED_TRACE(failAt);
         for (int bClose : {0, 1}) {
@@ -378,9 +357,7 @@ TEST(CollectionFile, EveryFailedWriteFailsTheSave)
 TEST(CollectionFile, FailedSaveWithCloseRemovesTheFile)
 {
     const std::string path = TempPath("failed.vcl");
-    TestList list;
-    list.Add(1);
-    list.Add(2);
+    TestList list{1, 2};
     for (int failAt : {1, 4, 12, 20}) {
         SCOPED_TRACE(failAt);
         for (int bClose : {0, 1}) {
@@ -399,8 +376,7 @@ TEST(CollectionFile, FailedSaveWithCloseRemovesTheFile)
 
 TEST(CollectionFile, RefreshByIdSkipsChunksOfOtherIds)
 {
-    TestList saved;
-    saved.Add(1);
+    TestList saved{1};
     saved.Add(2, {4, 4, 8});
     saved.Add(3);
     const std::vector<BYTE> bytes = Saved(saved);
@@ -433,10 +409,7 @@ TEST(CollectionFile, RefreshWithDuplicateIds)
 
 TEST(CollectionFile, RefreshStopsAtAChunkThatFails)
 {
-    TestList saved;
-    saved.Add(1);
-    saved.Add(2);
-    saved.Add(3);
+    TestList saved{1, 2, 3};
     std::vector<BYTE> bytes(5, 0);
     const std::vector<BYTE> collection = Saved(saved);
     bytes.insert(bytes.end(), collection.begin(), collection.end());
@@ -470,9 +443,7 @@ TEST(CollectionFile, ReadExceptionPassesThrough)
         }
         int reads = 0;
     };
-    TestList saved;
-    saved.Add(1);
-    saved.Add(2);
+    TestList saved{1, 2};
     ThrowingReadFile file(Saved(saved));
     TestList list;
     bool thrown = false;

@@ -11,8 +11,7 @@ using namespace velmoro;
 
 namespace {
 
-// Bytes of the collection header before the body-length field's count begins
-// (tag, body length); the body length counts the node-count field and the chunks.
+// The tag and body-length fields lie outside the body; the node count is inside it.
 constexpr uint64_t kTagAndLengthBytes = 8;
 constexpr uint64_t kNodeCountBytes = 4;
 

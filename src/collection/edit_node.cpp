@@ -50,7 +50,7 @@ DWORD CDibEditNode::WriteChunk(CFile& file)
         return 0;
     // The field holds the characters and the NUL, its size wrapping at 256: a
     // 255-character string stores nothing, a longer one only its first bytes.
-    const BYTE idStringBytes = static_cast<BYTE>(m_strIDString.GetLength() + 1);
+    const BYTE idStringBytes = static_cast<BYTE>(static_cast<unsigned>(m_strIDString.GetLength()) + 1u);
     const uint64_t chunkLength = kFixedBytesAfterLength + idStringBytes + sizes.infoBytes + sizes.pixelBytes;
     if (kIdAndLengthBytes + chunkLength > kMaxBlockBytes)
         return 0;

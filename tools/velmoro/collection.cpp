@@ -145,12 +145,14 @@ int RunUnpack(const std::vector<std::string>& args)
             path += "_" + std::to_string(repeat + 1);
         path += ".bmp";
         DWORD code = DIB_OK;
-        WriteWholeOrNothing(path, [&](const std::string& temp) {
+        const bool written = WriteWholeOrNothing(path, [&](const std::string& temp) {
             code = static_cast<DWORD>(node->WriteBmp(temp.c_str()));
             return code == DIB_OK;
         });
         if (code != DIB_OK)
             return ReportFailure(path, code);
+        if (!written)
+            return ReportError("unpack: " + path + ": cannot write");
         std::printf("%s  %s\n", path.c_str(), node->GetIDString());
     }
     return 0;
