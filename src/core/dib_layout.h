@@ -52,6 +52,15 @@ inline uint64_t ColorEntryBytes(const BITMAPINFO* info)
     return bytes;
 }
 
+// The colour entries proper: behind the masks when the header says BI_BITFIELDS.
+inline const RGBQUAD* ColorEntries(const BITMAPINFO* info)
+{
+    const BYTE* table = reinterpret_cast<const BYTE*>(info) + kInfoHeaderBytes;
+    if (IsWindowsHeader(info) && info->bmiHeader.biCompression == BI_BITFIELDS)
+        table += kBitfieldMaskBytes;
+    return reinterpret_cast<const RGBQUAD*>(table);
+}
+
 inline uint64_t InfoBlockBytes(const BITMAPINFO* info)
 {
     return kInfoHeaderBytes + ColorEntryBytes(info);
