@@ -20,7 +20,10 @@ Bitmap* ScreenSurface()
 // What a new memory context draws on until a bitmap is selected.
 Bitmap* StockMonoBitmap()
 {
-    static Bitmap* stock = static_cast<Bitmap*>(RegisterObject(NewBitmap(1, 1, 1, true)));
+    static Bitmap* stock = [] {
+        Bitmap* bitmap = NewBitmap(1, 1, 1, true);
+        return RegisterObject(bitmap) ? bitmap : nullptr;
+    }();
     return stock;
 }
 
@@ -35,11 +38,12 @@ HDC NewContext(bool screen, Bitmap* surface)
     context->screen = screen;
     context->surface = surface;
     context->palette = palette;
-    if (!RegisterContext(context))
+    const HDC handle = RegisterContext(context);
+    if (!handle)
         return nullptr;
     ++surface->selections;
     ++palette->selections;
-    return context;
+    return handle;
 }
 
 void DestroyContext(VelmoroDeviceContext* context)
@@ -95,14 +99,14 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
         return nullptr;
     Bitmap* previous = context->surface;
     if (bitmap == previous)
-        return previous;
+        return previous->handle;
     // A bitmap is the surface of one context at a time.
     if (!bitmap->stock && bitmap->selections > 0)
         return nullptr;
     --previous->selections;
     ++bitmap->selections;
     context->surface = bitmap;
-    return previous;
+    return previous->handle;
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y)

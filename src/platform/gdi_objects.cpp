@@ -4,54 +4,59 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace velmoro {
 namespace gdi {
 namespace {
 
-template <typename T>
+template <typename Handle, typename Object>
 class Registry {
 public:
-    bool Add(const T* item)
+    // A fresh handle for the object, or NULL when memory is short.
+    Handle Add(Object* object)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const Handle handle = reinterpret_cast<Handle>(static_cast<uintptr_t>(m_lastSerial + 1) << 4);
         try {
-            m_items.insert(item);
-            return true;
+            m_objects.emplace(handle, object);
         } catch (const std::bad_alloc&) {
-            return false;
+            return nullptr;
         }
+        ++m_lastSerial;
+        return handle;
     }
 
-    bool Contains(const T* item)
+    Object* Find(Handle handle)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_items.count(item) != 0;
+        const auto found = m_objects.find(handle);
+        return found == m_objects.end() ? nullptr : found->second;
     }
 
-    void Remove(const T* item)
+    void Remove(Handle handle)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_items.erase(item);
+        m_objects.erase(handle);
     }
 
 private:
     std::mutex m_mutex;
-    std::unordered_set<const T*> m_items;
+    uint64_t m_lastSerial = 0;
+    std::unordered_map<Handle, Object*> m_objects;
 };
 
 // Never destroyed: objects owned by static objects of a program may be deleted
 // after this file's statics would have been.
-Registry<VelmoroGdiObject>& Objects()
+Registry<HGDIOBJ, VelmoroGdiObject>& Objects()
 {
-    static auto* registry = new Registry<VelmoroGdiObject>;
+    static auto* registry = new Registry<HGDIOBJ, VelmoroGdiObject>;
     return *registry;
 }
 
-Registry<VelmoroDeviceContext>& Contexts()
+Registry<HDC, VelmoroDeviceContext>& Contexts()
 {
-    static auto* registry = new Registry<VelmoroDeviceContext>;
+    static auto* registry = new Registry<HDC, VelmoroDeviceContext>;
     return *registry;
 }
 
@@ -59,40 +64,48 @@ Registry<VelmoroDeviceContext>& Contexts()
 
 HGDIOBJ RegisterObject(VelmoroGdiObject* object)
 {
-    if (object && !Objects().Add(object)) {
+    if (!object)
+        return nullptr;
+    const HGDIOBJ handle = Objects().Add(object);
+    if (!handle) {
         delete object;
         return nullptr;
     }
-    return object;
+    object->handle = handle;
+    return handle;
 }
 
 HDC RegisterContext(VelmoroDeviceContext* context)
 {
-    if (context && !Contexts().Add(context)) {
+    if (!context)
+        return nullptr;
+    const HDC handle = Contexts().Add(context);
+    if (!handle) {
         delete context;
         return nullptr;
     }
-    return context;
+    context->handle = handle;
+    return handle;
 }
 
 VelmoroGdiObject* FindObject(HGDIOBJ handle)
 {
-    return handle && Objects().Contains(handle) ? handle : nullptr;
+    return handle ? Objects().Find(handle) : nullptr;
 }
 
 VelmoroDeviceContext* FindContext(HDC handle)
 {
-    return handle && Contexts().Contains(handle) ? handle : nullptr;
+    return handle ? Contexts().Find(handle) : nullptr;
 }
 
 void UnregisterObject(VelmoroGdiObject* object)
 {
-    Objects().Remove(object);
+    Objects().Remove(object->handle);
 }
 
 void UnregisterContext(VelmoroDeviceContext* context)
 {
-    Contexts().Remove(context);
+    Contexts().Remove(context->handle);
 }
 
 }  // namespace gdi

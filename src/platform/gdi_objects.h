@@ -1,5 +1,6 @@
 // The objects behind the graphics handles and the registry that tells live
-// handles from stale ones.
+// handles from stale ones. Handles are serial numbers, never addresses, so a
+// stale handle cannot name an object made later at the same address.
 #ifndef VELMORO_SRC_PLATFORM_GDI_OBJECTS_H
 #define VELMORO_SRC_PLATFORM_GDI_OBJECTS_H
 
@@ -22,6 +23,7 @@ struct VelmoroGdiObject {
 
     const Kind kind;
     const bool stock;  // never deleted
+    HGDIOBJ handle = nullptr;  // set when registered
     int selections = 0;  // contexts holding it; it cannot be deleted meanwhile
 };
 
@@ -57,14 +59,14 @@ struct Region : VelmoroGdiObject {
     pixman_region32_t pixels;
 };
 
-// Creating functions hand their objects to the registry; NULL when it cannot hold
-// them (the object is destroyed then).
+// Creating functions hand their objects to the registry, which gives each a new
+// handle; NULL when it cannot hold them (the object is destroyed then).
 HGDIOBJ RegisterObject(VelmoroGdiObject* object);
 HDC RegisterContext(VelmoroDeviceContext* context);
-// The live object behind a handle, or NULL when the handle is unknown or of another kind.
+// The live object behind a handle, or NULL when the handle is unknown.
 VelmoroGdiObject* FindObject(HGDIOBJ handle);
 VelmoroDeviceContext* FindContext(HDC handle);
-// Removes a live handle from the registry; the caller destroys the object.
+// Retires an object's handle; the caller destroys the object.
 void UnregisterObject(VelmoroGdiObject* object);
 void UnregisterContext(VelmoroDeviceContext* context);
 
@@ -91,6 +93,7 @@ HRGN NewRegionFromBoxes(const pixman_box32_t* boxes, int count);
 }  // namespace velmoro
 
 struct VelmoroDeviceContext {
+    HDC handle = nullptr;
     bool screen = false;
     velmoro::gdi::Bitmap* surface = nullptr;  // the screen, or the selected bitmap
     velmoro::gdi::Palette* palette = nullptr;

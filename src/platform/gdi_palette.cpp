@@ -54,7 +54,7 @@ Palette* DefaultPalette()
             palette->entries.get()[kStaticColorsPerEnd + i] =
                 EntryFromQuad(kHalftoneTable[kHalftoneEntries - kStaticColorsPerEnd + i]);
         }
-        return static_cast<Palette*>(RegisterObject(palette));
+        return RegisterObject(palette) ? palette : nullptr;
     }();
     return stock;
 }
@@ -86,7 +86,8 @@ HPALETTE CreateHalftonePalette(HDC hdc)
 
 HGDIOBJ GetStockObject(int object)
 {
-    return object == DEFAULT_PALETTE ? DefaultPalette() : nullptr;
+    Palette* palette = object == DEFAULT_PALETTE ? DefaultPalette() : nullptr;
+    return palette ? palette->handle : nullptr;
 }
 
 HPALETTE SelectPalette(HDC hdc, HPALETTE handle, BOOL /*forceBackground: one true-colour surface*/)
@@ -99,7 +100,7 @@ HPALETTE SelectPalette(HDC hdc, HPALETTE handle, BOOL /*forceBackground: one tru
     --previous->selections;
     ++palette->selections;
     context->palette = palette;
-    return previous;
+    return previous->handle;
 }
 
 UINT RealizePalette(HDC hdc)
