@@ -31,7 +31,8 @@ void ExpectCanvas(const Canvas& canvas, const CDib& image, const std::function<b
             int sx = 0, sy = 0;
             const COLORREF expected = sourceOf(x, y, sx, sy) ? PictureColor(image, sx, sy) : kUntouched;
             if (canvas.At(x, y) != expected && ++mismatches <= 3)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex << canvas.At(x, y) << " != " << expected;
+                ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex << canvas.At(x, y)
+                              << " != " << expected;
         }
     }
     EXPECT_EQ(mismatches, 0);

@@ -26,7 +26,8 @@ struct Dib {
         header.biBitCount = static_cast<WORD>(bits);
         header.biCompression = compression;
         header.biClrUsed = compression == BI_RGB ? static_cast<DWORD>(table.size()) : 0;
-        std::memcpy(block.data() + sizeof header, table.data(), 4 * table.size());
+        if (!table.empty())
+            std::memcpy(block.data() + sizeof header, table.data(), 4 * table.size());
     }
     BITMAPINFO* Info() { return reinterpret_cast<BITMAPINFO*>(block.data()); }
     int Draw(HDC hdc, const void* bits, int w = 1, int h = 1, UINT usage = DIB_RGB_COLORS, DWORD rop = SRCCOPY)

@@ -15,7 +15,8 @@ constexpr size_t kLogPaletteHeaderBytes = sizeof(LOGPALETTE);
 // A palette buffer with its version and count set; NULL when memory is short.
 BlockPtr<LOGPALETTE> NewLogPalette(WORD count)
 {
-    BlockPtr<LOGPALETTE> logical = MakeBlock<LOGPALETTE>(kLogPaletteHeaderBytes + sizeof(PALETTEENTRY) * uint64_t{count});
+    const uint64_t bytes = kLogPaletteHeaderBytes + sizeof(PALETTEENTRY) * uint64_t{count};
+    BlockPtr<LOGPALETTE> logical = MakeBlock<LOGPALETTE>(bytes);
     if (logical) {
         logical->palVersion = kPaletteVersion;
         logical->palNumEntries = count;

@@ -3,6 +3,10 @@
 
 #include "core/pixel_layouts.h"
 
+#include <cstring>
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "32-bit surfaces store working pixels as they are");
+
 namespace velmoro {
 namespace gdi {
 namespace {
@@ -145,13 +149,8 @@ void EncodeRow(const Xrgb* pixels, int64_t count, const PixelFormat& format, BYT
         }
         break;
     case 32:
-        row += 4 * x0;
-        for (int64_t i = 0; i < count; ++i, row += 4) {
-            row[0] = static_cast<BYTE>(pixels[i]);
-            row[1] = static_cast<BYTE>(pixels[i] >> 8);
-            row[2] = static_cast<BYTE>(pixels[i] >> 16);
-            row[3] = 0;
-        }
+        // A working pixel is the surface pixel itself: blue, green, red, 0 in memory.
+        std::memcpy(row + 4 * x0, pixels, static_cast<size_t>(count) * sizeof(Xrgb));
         break;
     default: break;
     }

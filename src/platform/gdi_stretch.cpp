@@ -121,16 +121,23 @@ int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int
         return linesCovered;
 
     const int64_t count = xEnd - xBegin;
-    const int64_t firstColumn = std::min(columns.Source(xBegin, columns.mirror), columns.Source(xEnd - 1, columns.mirror));
-    const int64_t lastColumn = std::max(columns.Source(xBegin, columns.mirror), columns.Source(xEnd - 1, columns.mirror));
-    const int64_t span = lastColumn - firstColumn + 1;
-    BlockPtr<int32_t> sourceIndex = MakeBlock<int32_t>(sizeof(int32_t) * static_cast<uint64_t>(count));
-    BlockPtr<Xrgb> sourcePixels = MakeBlock<Xrgb>(sizeof(Xrgb) * static_cast<uint64_t>(span));
+    const int64_t leftSource = columns.Source(xBegin, columns.mirror);
+    const int64_t rightSource = columns.Source(xEnd - 1, columns.mirror);
+    const int64_t firstColumn = std::min(leftSource, rightSource);
+    const int64_t span = std::max(leftSource, rightSource) - firstColumn + 1;
+    // Columns copied one to one decode straight into the output row; others sample
+    // a decoded source row through a table of source columns.
+    const bool oneToOne = columns.srcExtent == columns.dstExtent && !columns.mirror;
+    const uint64_t sampled = oneToOne ? 0 : static_cast<uint64_t>(count);
+    BlockPtr<int32_t> sourceIndex = MakeBlock<int32_t>(sizeof(int32_t) * sampled);
+    BlockPtr<Xrgb> sourcePixels = MakeBlock<Xrgb>(sizeof(Xrgb) * (oneToOne ? 0 : static_cast<uint64_t>(span)));
     BlockPtr<Xrgb> outputPixels = MakeBlock<Xrgb>(sizeof(Xrgb) * static_cast<uint64_t>(count));
     if (!sourceIndex || !sourcePixels || !outputPixels)
         return 0;
-    for (int64_t x = xBegin; x < xEnd; ++x)
-        sourceIndex.get()[x - xBegin] = static_cast<int32_t>(columns.Source(x, columns.mirror) - firstColumn);
+    for (uint64_t i = 0; i < sampled; ++i) {
+        const int64_t x = xBegin + static_cast<int64_t>(i);
+        sourceIndex.get()[i] = static_cast<int32_t>(columns.Source(x, columns.mirror) - firstColumn);
+    }
 
     const PixelFormat surfaceFormat = SurfaceFormat(surface, context->palette);
     const int64_t stride = RowStride(header);
@@ -139,13 +146,17 @@ int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int
         const int64_t storedRow = rows.Source(y, !rows.mirror);
         if (storedRow < 0 || storedRow >= header.biHeight)
             continue;
-        if (storedRow != decodedRow) {
-            DecodeRow(StoredRow(static_cast<const BYTE*>(bits), stride, storedRow), firstColumn, span, dibFormat,
-                      sourcePixels.get());
-            decodedRow = storedRow;
+        const BYTE* sourceRow = StoredRow(static_cast<const BYTE*>(bits), stride, storedRow);
+        if (oneToOne) {
+            DecodeRow(sourceRow, firstColumn, count, dibFormat, outputPixels.get());
+        } else {
+            if (storedRow != decodedRow) {
+                DecodeRow(sourceRow, firstColumn, span, dibFormat, sourcePixels.get());
+                decodedRow = storedRow;
+            }
+            for (int64_t i = 0; i < count; ++i)
+                outputPixels.get()[i] = sourcePixels.get()[sourceIndex.get()[i]];
         }
-        for (int64_t i = 0; i < count; ++i)
-            outputPixels.get()[i] = sourcePixels.get()[sourceIndex.get()[i]];
         EncodeRow(outputPixels.get(), count, surfaceFormat, surface.Row(static_cast<int>(y)), xBegin);
     }
     return linesCovered;
