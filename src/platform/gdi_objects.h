@@ -11,6 +11,7 @@
 
 #include <pixman.h>
 
+#include <atomic>
 #include <cstdint>
 
 struct VelmoroGdiObject {
@@ -24,7 +25,9 @@ struct VelmoroGdiObject {
     const Kind kind;
     const bool stock;  // never deleted
     HGDIOBJ handle = nullptr;  // set when registered
-    int selections = 0;  // contexts holding it; it cannot be deleted meanwhile
+    // Contexts holding it; it cannot be deleted meanwhile. Atomic: every context of
+    // every thread holds the stock palette.
+    std::atomic<int> selections{0};
 };
 
 namespace velmoro {

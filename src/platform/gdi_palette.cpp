@@ -90,7 +90,8 @@ HGDIOBJ GetStockObject(int object)
     return palette ? palette->handle : nullptr;
 }
 
-HPALETTE SelectPalette(HDC hdc, HPALETTE handle, BOOL /*forceBackground: one true-colour surface*/)
+// Foreground and background make no difference on true-colour surfaces.
+HPALETTE SelectPalette(HDC hdc, HPALETTE handle, BOOL /*forceBackground*/)
 {
     VelmoroDeviceContext* context = FindContext(hdc);
     Palette* palette = Find<Palette>(handle);
