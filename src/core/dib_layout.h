@@ -74,6 +74,15 @@ inline uint64_t ColorEntryBytes(const BITMAPINFO* info)
     return ColorEntryBytes(HeaderOf(info));
 }
 
+// The colour entries proper: behind the masks when the header says BI_BITFIELDS.
+inline const RGBQUAD* ColorEntries(const BITMAPINFO* info)
+{
+    const BYTE* table = reinterpret_cast<const BYTE*>(info) + kInfoHeaderBytes;
+    if (IsWindowsHeader(HeaderOf(info)) && HeaderOf(info)->biCompression == BI_BITFIELDS)
+        table += kBitfieldMaskBytes;
+    return reinterpret_cast<const RGBQUAD*>(table);
+}
+
 inline uint64_t InfoBlockBytes(const BITMAPINFO* info)
 {
     return InfoBlockBytes(HeaderOf(info));

@@ -1,13 +1,26 @@
 #include "args.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace velmoro_tool {
-
 namespace {
+
+bool ParsePositive(const std::string& text, int* value)
+{
+    if (text.empty() || text.size() > 9 || !std::isdigit(static_cast<unsigned char>(text[0])))
+        return false;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || parsed <= 0)
+        return false;
+    *value = static_cast<int>(parsed);
+    return true;
+}
 
 // Reserves an unused name in the output's own folder, so the rename stays on one
 // file system; the file is made with the usual permissions, unlike mkstemp's.
@@ -28,6 +41,27 @@ std::string ReserveTempName(const std::string& path)
 
 }  // namespace
 
+bool ParseColor(const std::string& text, DWORD* color)
+{
+    const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+    if (digits.size() != 6)
+        return false;
+    for (char c : digits) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    const unsigned long rgb = std::strtoul(digits.c_str(), nullptr, 16);
+    *color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    return true;
+}
+
+bool ParseSize(const std::string& text, int* width, int* height)
+{
+    const size_t cross = text.find('x');
+    return cross != std::string::npos && ParsePositive(text.substr(0, cross), width) &&
+           ParsePositive(text.substr(cross + 1), height);
+}
+
 bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write)
 {
     const std::string temp = ReserveTempName(path);
@@ -38,6 +72,16 @@ bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const
         return false;
     }
     return true;
+}
+
+DWORD WriteBmpWhole(CDib& image, const std::string& path)
+{
+    DWORD code = DIB_ERR_OPEN;
+    WriteWholeOrNothing(path, [&](const std::string& temp) {
+        code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
+        return code == DIB_OK;
+    });
+    return code;
 }
 
 }  // namespace velmoro_tool
