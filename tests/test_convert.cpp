@@ -2,6 +2,7 @@
 // blocks alone, and byte-for-byte agreement of the plain rows and the twins.
 #include <velmoro/dib_edit.h>
 
+#include "support/fault_injection.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -228,6 +229,44 @@ TEST(ConvertCodes, EmptyOtherDepthsAndNegativeSizesLeaveTheImageAlone)
     EXPECT_EQ(topDown.ConvertTo24BitPerPixel(), DIB_ERR_NO_MEMORY);
     EXPECT_EQ(topDown.ConvertTo16BitPerPixel(DIB_FORMAT_565), DIB_ERR_NO_MEMORY);
     EXPECT_EQ(topDown.GetBmpInfoAddress(), info);
+}
+
+TEST(ConvertCodes, FailedAllocationsLeaveTheImageAsItWas)
+{
+    struct Case {
+        ImageSpec spec;
+        std::function<DWORD(CDibEdit&)> run;
+        int allocations;
+    } cases[] = {
+        {ImageSpec{5, 3, 8}, [](CDibEdit& image) { return image.ConvertTo24BitPerPixel(); }, 2},
+        {ImageSpec{5, 3, 24}, [](CDibEdit& image) { return image.ConvertTo16BitPerPixel(DIB_FORMAT_565); }, 2},
+        {ImageSpec{5, 3, 16}, [](CDibEdit& image) { return image.ConvertTo16BitPerPixel(DIB_FORMAT_565); }, 1},
+    };
+    for (const Case& c : cases) {
+        TestImage image(c.spec, 3);
+        const int failures = velmoro_test::ForEachAllocationFailure([&](int failAt) {
+            ImageSnapshot before(image);
+            const DWORD code = c.run(image);
+            if (code == DIB_OK)
+                return true;
+            EXPECT_EQ(code, DIB_ERR_NO_MEMORY) << failAt;
+            EXPECT_TRUE(before.Matches(image)) << c.spec.bitCount << " bits, allocation " << failAt;
+            return false;
+        });
+        EXPECT_EQ(failures, c.allocations) << c.spec.bitCount;
+    }
+}
+
+TEST(SimdFlag, CheckLeavesTheFlagAndTryEnableStoresItsResult)
+{
+    SimdScope restore(false);
+    const int hasMmx = CDibEdit::CheckMMXTechnology();
+#if defined(__x86_64__)
+    EXPECT_EQ(hasMmx, 1);  // every x86-64 processor has MMX
+#endif
+    EXPECT_EQ(TestImage::SimdFlag(), 0);
+    EXPECT_EQ(CDibEdit::TryEnableMMXSupport(), hasMmx);
+    EXPECT_EQ(TestImage::SimdFlag(), hasMmx);
 }
 
 TEST(ConvertCodes, WorkersRefuseOtherDepthsWithoutWriting)

@@ -1,6 +1,7 @@
 // Blank images, the standard colour tables and the colour-to-index search.
 #include <velmoro/dib_edit.h>
 
+#include "support/fault_injection.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,21 @@ TEST(Create, RefusalsLeaveTheOldImage)
     ASSERT_EQ(image.Create(4, 0, 8, 0x00FFFFFF, 0), DIB_OK);  // no rows, still a valid header
     EXPECT_EQ(image.GetHeight(), 0);
     EXPECT_EQ(image.GetBitCount(), 8);
+}
+
+TEST(Create, FailedAllocationsLeaveTheOldImage)
+{
+    TestImage image(ImageSpec{4, 3, 24}, 2);
+    const int failures = velmoro_test::ForEachAllocationFailure([&](int failAt) {
+        ImageSnapshot before(image);
+        const DWORD code = image.Create(9, 9, 8, 0x00FFFFFF, 0);
+        if (code == DIB_OK)
+            return true;
+        EXPECT_EQ(code, DIB_ERR_NO_MEMORY) << failAt;
+        EXPECT_TRUE(before.Matches(image)) << failAt;
+        return false;
+    });
+    EXPECT_EQ(failures, 2);  // info block, pixel block
 }
 
 // Each pixel holds the index and each padding bit is 0, whatever the width: the
