@@ -55,7 +55,7 @@ constexpr ConversionRows kSse2Rows = {
 
 constexpr ConversionRows kAvx2Rows = {
     &avx2::Index8ToBgr24Row,
-    &avx2::Index8ToPixel16Row,
+    &sse2::Index8ToPixel16Row,  // look-ups: wider registers add nothing
     {&avx2::Pixel16ToBgr24Row<Layout16::k555>, &avx2::Pixel16ToBgr24Row<Layout16::k565>},
     {&avx2::Bgr24ToPixel16Row<Layout16::k555>, &avx2::Bgr24ToPixel16Row<Layout16::k565>},
     {&avx2::SwapPixel16LayoutWords<Layout16::k555>, &avx2::SwapPixel16LayoutWords<Layout16::k565>},

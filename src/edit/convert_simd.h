@@ -88,7 +88,6 @@ namespace avx2 {
 // The attribute sits on the declarations too: an instantiation takes its target from the primary template.
 #define VELMORO_TARGET_AVX2 __attribute__((target("avx2")))
 VELMORO_TARGET_AVX2 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& table);
-VELMORO_TARGET_AVX2 void Index8ToPixel16Row(const BYTE* src, BYTE* dst, int width, const Pixel16Table& table);
 template <Layout16 kLayout>
 VELMORO_TARGET_AVX2 void Pixel16ToBgr24Row(const BYTE* src, BYTE* dst, int width);
 template <Layout16 kLayout>
