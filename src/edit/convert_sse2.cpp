@@ -127,7 +127,7 @@ void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& t
 }
 
 // Eight look-ups inserted word by word: two loads and one insert per pixel.
-inline __m128i LookUpEightWords(const BYTE* src, const uint32_t* entry)
+inline __m128i LookUpEightWords(const BYTE* src, const uint16_t* entry)
 {
     __m128i words = _mm_cvtsi32_si128(static_cast<int>(entry[src[0]]));
     words = _mm_insert_epi16(words, static_cast<int>(entry[src[1]]), 1);
