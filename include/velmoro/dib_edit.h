@@ -18,9 +18,12 @@ public:
     // Runs the check and stores its result in m_bMMXEnabled.
     static int TryEnableMMXSupport();
 
-    // Depth conversion.
+    // Depth conversion. 8- and 16-bit images become 24-bit, 8-, 16- and 24-bit images
+    // 16-bit in the layout the selector names. An empty image gives DIB_ERR_EMPTY, another
+    // depth DIB_ERR_BAD_DEPTH; an 8-bit index past the colour table converts as black.
     DWORD ConvertTo24BitPerPixel();
     DWORD ConvertTo16BitPerPixel(DWORD format);
+    // Adds the noise the following reduction to 16 bits would drop (24-bit images only).
     DWORD Dither24To16BitPerPixel(DWORD format);
 
     // Colour-key compositing.
@@ -51,7 +54,19 @@ public:
     DWORD CopyColorTable(CDibEdit& source);
 
 protected:
-    // Depth conversion workers and their twins.
+    // Depth conversion workers and their twins. Each reads the image's current info
+    // block and writes stride x height bytes of the new depth into dst (Bit16To16: the
+    // image's own pixel block, in place); the wrong source depth writes nothing.
+    DWORD Bit8To24BitPerPixel(BYTE* dst);
+    DWORD Bit8To24BitPerPixelMMX(BYTE* dst);
+    DWORD Bit8To16BitPerPixel(BYTE* dst, DWORD format);
+    DWORD Bit8To16BitPerPixelMMX(BYTE* dst, DWORD format);
+    DWORD Bit16To24BitPerPixel(BYTE* dst);
+    DWORD Bit16To24BitPerPixelMMX(BYTE* dst);
+    DWORD Bit16To16BitPerPixel(BYTE* bits, DWORD format);
+    DWORD Bit16To16BitPerPixelMMX(BYTE* bits, DWORD format);
+    DWORD Bit24To16BitPerPixel(BYTE* dst, DWORD format);
+    DWORD Bit24To16BitPerPixelMMX(BYTE* dst, DWORD format);
 
     // Compositing workers and their twins.
 

@@ -1,7 +1,7 @@
 #include "args.h"
 
-#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -9,18 +9,6 @@
 
 namespace velmoro_tool {
 namespace {
-
-bool ParsePositive(const std::string& text, int* value)
-{
-    if (text.empty() || text.size() > 9 || !std::isdigit(static_cast<unsigned char>(text[0])))
-        return false;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || parsed <= 0)
-        return false;
-    *value = static_cast<int>(parsed);
-    return true;
-}
 
 // Reserves an unused name in the output's own folder, so the rename stays on one
 // file system; the file is made with the usual permissions, unlike mkstemp's.
@@ -41,25 +29,42 @@ std::string ReserveTempName(const std::string& path)
 
 }  // namespace
 
-bool ParseColor(const std::string& text, DWORD* color)
+bool ParseColor(const std::string& text, DWORD& color)
 {
-    const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
-    if (digits.size() != 6)
+    const std::string hex = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+    if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         return false;
-    for (char c : digits) {
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return false;
-    }
-    const unsigned long rgb = std::strtoul(digits.c_str(), nullptr, 16);
-    *color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    const unsigned long rrggbb = std::strtoul(hex.c_str(), NULL, 16);
+    color = RGB(rrggbb >> 16, rrggbb >> 8, rrggbb);
     return true;
 }
 
-bool ParseSize(const std::string& text, int* width, int* height)
+bool ParseInt(const std::string& text, int& value)
+{
+    if (text.empty())
+        return false;
+    char* end = NULL;
+    errno = 0;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool ParseLayout(const std::string& text, DWORD& format)
+{
+    if (text != "555" && text != "565")
+        return false;
+    format = text == "565" ? DIB_FORMAT_565 : DIB_FORMAT_555;
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height)
 {
     const size_t cross = text.find('x');
-    return cross != std::string::npos && ParsePositive(text.substr(0, cross), width) &&
-           ParsePositive(text.substr(cross + 1), height);
+    return cross != std::string::npos && ParseInt(text.substr(0, cross), width) &&
+           ParseInt(text.substr(cross + 1), height) && width > 0 && height > 0;
 }
 
 bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write)

@@ -1,4 +1,4 @@
-// Helpers shared by the velmoro subcommands: argument parsing and whole-or-nothing output files.
+// Helpers shared by the velmoro subcommands: argument forms and whole-or-nothing output files.
 #ifndef VELMORO_TOOLS_ARGS_H
 #define VELMORO_TOOLS_ARGS_H
 
@@ -9,10 +9,14 @@
 
 namespace velmoro_tool {
 
-// "RRGGBB" in hexadecimal (a leading '#' allowed) as a 0x00BBGGRR colour.
-bool ParseColor(const std::string& text, DWORD* color);
+// "RRGGBB" in hexadecimal (an optional leading '#') into a 0x00BBGGRR colour.
+bool ParseColor(const std::string& text, DWORD& color);
+// A whole decimal int, nothing before or after it.
+bool ParseInt(const std::string& text, int& value);
+// "555" or "565" into DIB_FORMAT_555 or DIB_FORMAT_565.
+bool ParseLayout(const std::string& text, DWORD& format);
 // "WxH" with both sides positive.
-bool ParseSize(const std::string& text, int* width, int* height);
+bool ParseSize(const std::string& text, int& width, int& height);
 
 // Lets `write` fill a fresh temporary file beside `path`, then renames it over
 // `path`. When `write` returns false, or the rename fails, the temporary file is

@@ -33,7 +33,7 @@ int RunRegion(const std::vector<std::string>& args)
             return ReportError("region: unexpected argument '" + args[i] + "' (see velmoro region --help)");
     }
     DWORD key = 0;
-    if (file.empty() || !ParseColor(keyText, &key))
+    if (file.empty() || !ParseColor(keyText, key))
         return ReportError("region: need FILE and --key RRGGBB (see velmoro region --help)");
     CDib image;
     DWORD code = image.Load(file.c_str());
@@ -105,7 +105,7 @@ int RunDraw(const std::vector<std::string>& args)
             return ReportError("draw: unexpected argument '" + args[i] + "' (see velmoro draw --help)");
     }
     int width = 0, height = 0;
-    if (files.size() != 2 || !ParseSize(sizeText, &width, &height))
+    if (files.size() != 2 || !ParseSize(sizeText, width, height))
         return ReportError("draw: need FILE OUT and --size WxH (see velmoro draw --help)");
     CDib image;
     DWORD code = image.Load(files[0].c_str());
