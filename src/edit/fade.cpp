@@ -9,18 +9,20 @@
 namespace velmoro {
 namespace {
 
+// Both are written as a byte minimum and a byte add or subtract that cannot
+// wrap, which compiles to pminub and paddb/psubb without widening.
 struct BrightenChannel {
-    unsigned amount;  // 1..255
+    BYTE amount;  // 1..255
     BYTE operator()(BYTE value) const
     {
-        const unsigned sum = value + amount;
-        return static_cast<BYTE>(sum > 255 ? 255 : sum);
+        const BYTE headroom = static_cast<BYTE>(255 - value);
+        return static_cast<BYTE>(value + (amount < headroom ? amount : headroom));
     }
 };
 
 struct DarkenChannel {
-    unsigned amount;  // 1..255
-    BYTE operator()(BYTE value) const { return static_cast<BYTE>(value > amount ? value - amount : 0); }
+    BYTE amount;  // 1..255
+    BYTE operator()(BYTE value) const { return static_cast<BYTE>(value - (amount < value ? amount : value)); }
 };
 
 // Fixed-size blocks let the compiler vectorise the body without a run-time
@@ -69,7 +71,7 @@ DWORD CDibEdit::Fade24BitDib(int amount)
     if (amount == 0 || header.biWidth <= 0 || header.biHeight <= 0)
         return DIB_OK;
     // Beyond 255 every channel saturates anyway; the clamp keeps the sums in range.
-    const unsigned magnitude = static_cast<unsigned>(std::min(std::abs(static_cast<int64_t>(amount)), int64_t{255}));
+    const BYTE magnitude = static_cast<BYTE>(std::min(std::abs(static_cast<int64_t>(amount)), int64_t{255}));
     if (amount > 0)
         velmoro::TransformPixelRows(header, m_pBmpBits, velmoro::BrightenChannel{magnitude});
     else
