@@ -99,19 +99,6 @@ TEST(MaskImage50, PaintsTopAnchoredCheckerboardWhateverTheHeightAndDepth)
     }
 }
 
-TEST(MaskImage50, ThreeByTwoExample)
-{
-    EffectsImage image(ImageSpec{3, 2, 24});
-    image.Fill(0);
-    ASSERT_EQ(image.MaskImage50(RGB(255, 255, 255), 0), DIB_OK);
-    EXPECT_EQ(image.At(0, 0)[0], 255);
-    EXPECT_EQ(image.At(1, 0)[0], 0);
-    EXPECT_EQ(image.At(2, 0)[0], 255);
-    EXPECT_EQ(image.At(0, 1)[0], 0);
-    EXPECT_EQ(image.At(1, 1)[0], 255);
-    EXPECT_EQ(image.At(2, 1)[0], 0);
-}
-
 TEST(MaskImage50, ColourFormPerDepth)
 {
     // 8 bits: the lowest matching entry, index 0 when none matches.
