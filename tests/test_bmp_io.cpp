@@ -165,6 +165,9 @@ std::vector<RefusedFile> RefusedFiles()
     Put<DWORD>(rle, 30, BI_RLE8);
     files.push_back({"RLE8", rle, DIB_ERR_COMPRESSED});
     files.push_back({"top-down", MakeBmp(BmpSpec{3, -2, 8}), DIB_ERR_NO_MEMORY});
+    std::vector<BYTE> topDownNoPixels = MakeBmp(BmpSpec{0, 2, 24});
+    Put<LONG>(topDownNoPixels, 22, -2);  // stride 0: the block size alone would not tell
+    files.push_back({"top-down with width 0", topDownNoPixels, DIB_ERR_NO_MEMORY});
     std::vector<BYTE> mirrored = MakeBmp(BmpSpec{3, 2, 24});
     Put<LONG>(mirrored, 18, -3);
     Put<LONG>(mirrored, 22, -2);
@@ -180,11 +183,13 @@ std::vector<RefusedFile> RefusedFiles()
     std::vector<BYTE> bigTable = good;
     Put<DWORD>(bigTable, 46, 0x10000000);  // fits 32 bits, not the file
     files.push_back({"biClrUsed past the end", bigTable, DIB_ERR_FILE_IO});
-    std::vector<BYTE> huge = Slice(MakeBmp(BmpSpec{1, 1, 24}), 0, 100);
+    std::vector<BYTE> huge = MakeBmp(BmpSpec{1, 1, 24});
+    huge.resize(100);
     Put<LONG>(huge, 18, 100000);
     Put<LONG>(huge, 22, 100000);
     files.push_back({"100000 x 100000 in 100 bytes", huge, DIB_ERR_NO_MEMORY});
-    std::vector<BYTE> overflowing = Slice(MakeBmp(BmpSpec{1, 1, 32}), 0, 100);
+    std::vector<BYTE> overflowing = MakeBmp(BmpSpec{1, 1, 32});
+    overflowing.resize(100);
     Put<LONG>(overflowing, 18, 0x7FFFFFFF);  // stride x height beyond 64 bits
     Put<LONG>(overflowing, 22, 0x7FFFFFFF);
     files.push_back({"stride x height beyond 64 bits", overflowing, DIB_ERR_NO_MEMORY});

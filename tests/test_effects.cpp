@@ -2,6 +2,7 @@
 // a point and the colour-table copy.
 #include <velmoro/dib_edit.h>
 
+#include "support/fault_injection.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -253,17 +254,22 @@ TEST(FilterDib, RefusalsLeaveTheImageUntouched)
     EXPECT_EQ(image.FilterDib(nullptr, 9, 0), DIB_ERR_BAD_ARGUMENT);
     EXPECT_TRUE(snapshot.Matches(image));
 
-    // A header claiming a block past 4 GiB cannot be allocated: nothing is read or freed.
-    BYTE* const bits = image.GetBmpBitsAddress();
-    image.GetBmpInfoAddress()->bmiHeader.biWidth = 100000;
-    image.GetBmpInfoAddress()->bmiHeader.biHeight = 100000;
-    EXPECT_EQ(image.FilterDib(kernel, 9, 0), DIB_ERR_NO_MEMORY);
+    // A top-down header gives a negative block size; a failed allocation of the
+    // new block leaves the old one in place.
     image.GetBmpInfoAddress()->bmiHeader.biHeight = -3;
     EXPECT_EQ(image.FilterDib(kernel, 9, 0), DIB_ERR_NO_MEMORY);
-    EXPECT_EQ(image.GetBmpBitsAddress(), bits);
-    image.GetBmpInfoAddress()->bmiHeader.biWidth = 3;
     image.GetBmpInfoAddress()->bmiHeader.biHeight = 3;
     EXPECT_TRUE(snapshot.Matches(image));
+    const int failures = velmoro_test::ForEachAllocationFailure([&](int failAt) {
+        const ImageSnapshot before(image);
+        const DWORD code = image.FilterDib(kernel, 9, 0);
+        if (code == DIB_OK)
+            return true;
+        EXPECT_EQ(code, DIB_ERR_NO_MEMORY) << failAt;
+        EXPECT_TRUE(before.Matches(image)) << failAt;
+        return false;
+    });
+    EXPECT_EQ(failures, 1);
 }
 
 // The vector rows must give the plain rows' bytes for every width (edges,

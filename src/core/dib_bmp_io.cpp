@@ -44,6 +44,8 @@ DWORD CheckPixelBlock(const BITMAPINFOHEADER& header, int64_t& pixelBytes)
         return DIB_ERR_NO_MEMORY;  // top-down rows: a negative block size
     if (header.biWidth < 0)
         return DIB_ERR_BAD_HEADER;  // negative width and height would pass as a positive size
+    if (header.biHeight < 0)
+        return DIB_ERR_NO_MEMORY;  // top-down with a zero stride: refused like any top-down file
     if (static_cast<uint64_t>(pixelBytes) > kMaxBlockBytes)
         return DIB_ERR_NO_MEMORY;
     return DIB_OK;

@@ -1,15 +1,22 @@
-// Argument helpers shared by the subcommands: options, numbers, colours,
-// points, and writing an output file whole or not at all.
+// Helpers shared by the subcommands: whole-or-nothing output files, options,
+// numbers, colours and points.
 #ifndef VELMORO_TOOLS_ARGS_H
 #define VELMORO_TOOLS_ARGS_H
 
-#include <velmoro/dib.h>
+#include <velmoro/platform/geometry.h>
+#include <velmoro/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace velmoro_tool {
+
+// Lets `write` fill a fresh temporary file beside `path`, then renames it over
+// `path`. When `write` returns false, or the rename fails, the temporary file is
+// removed and `path` is left as it was. True when `path` now holds the output.
+bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write);
 
 struct ParsedArgs {
     std::vector<std::string> positional;
@@ -28,10 +35,6 @@ bool ParseIntList(const std::string& text, size_t count, std::vector<int>& value
 bool ParseColor(const std::string& text, DWORD& color);
 // "X,Y".
 bool ParsePoint(const std::string& text, CPoint& point);
-
-// Writes a temporary file beside path, then renames it over path, so a failed
-// write never leaves a partial or clobbered output. DIB_OK or the failure code.
-DWORD WriteBmpWhole(CDib& image, const std::string& path);
 
 }  // namespace velmoro_tool
 

@@ -36,8 +36,12 @@ int TransformFile(const char* command, const std::vector<std::string>& args,
     code = effect(image);
     if (code != DIB_OK)
         return ReportFailure(in, code);
-    code = WriteBmpWhole(image, out);
-    return code == DIB_OK ? 0 : ReportFailure(out, code);
+    code = DIB_ERR_WRITE;  // stays so when only the rename fails
+    const bool written = WriteWholeOrNothing(out, [&](const std::string& temp) {
+        code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
+        return code == DIB_OK;
+    });
+    return written ? 0 : ReportFailure(out, code == DIB_OK ? DIB_ERR_WRITE : code);
 }
 
 bool OptionalInt(const ParsedArgs& parsed, const char* name, int fallback, int& value, std::string& error)
