@@ -47,10 +47,18 @@ public:
     DWORD CreateVertInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
 
     // Pixel effects.
+    // Paints a checkerboard in the colour (0x00BBGGRR): the pixels (x, y), counted from
+    // the top-left, with x + y even (phase 0) or odd (phase non-zero); clears row padding.
     DWORD MaskImage50(DWORD color, int phase);
-    DWORD FadeDib(int level);
-    DWORD FilterDib(int* kernel, int divisor, int bias);
+    // Adds the amount to every channel of a 24-bit image, saturating at 0 and 255.
+    DWORD FadeDib(int amount);
+    // 3 x 3 convolution of a 24-bit image: nine weights (stored row below, own row,
+    // stored row above; each left, centre, right), trunc(sum / divisor) + offset,
+    // clamped to 0..255. Pixels outside the image contribute nothing.
+    DWORD FilterDib(int* kernel, int divisor, int offset);
+    // The colour (0x00BBGGRR) of the pixel at the point, counted from the top-left.
     DWORD GetColorFromPoint(CPoint point, DWORD* color);
+    // Copies the source's colour-table entries over this image's; the counts must match.
     DWORD CopyColorTable(CDibEdit& source);
 
 protected:
@@ -76,7 +84,15 @@ protected:
 
     // Interlace variants and scan-line writers.
 
-    // Pixel-effect members.
+    // Pixel-effect members. The colour-at-point members take the point as x and
+    // stored row.
+    DWORD Mask8BitImage50(DWORD color, int phase);
+    DWORD Mask16BitImage50(DWORD color, int phase);
+    DWORD Mask24BitImage50(DWORD color, int phase);
+    DWORD Fade24BitDib(int amount);
+    DWORD Get8BitColorFromPoint(CPoint point, DWORD* color);
+    DWORD Get16BitColorFromPoint(CPoint point, DWORD* color);
+    DWORD Get24BitColorFromPoint(CPoint point, DWORD* color);
 
     static int m_bMMXEnabled;
 };

@@ -88,6 +88,18 @@ inline uint64_t InfoBlockBytes(const BITMAPINFO* info)
     return InfoBlockBytes(HeaderOf(info));
 }
 
+// The colour entries follow the header and, under BI_BITFIELDS, the three masks.
+inline uint64_t ColorTableOffset(const BITMAPINFOHEADER* header)
+{
+    const bool hasMasks = IsWindowsHeader(header) && header->biCompression == BI_BITFIELDS;
+    return kInfoHeaderBytes + (hasMasks ? kBitfieldMaskBytes : 0);
+}
+
+inline RGBQUAD* ColorTableAddress(BITMAPINFO* info)
+{
+    return reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(info) + ColorTableOffset(HeaderOf(info)));
+}
+
 // Row stride: rows padded to a multiple of four bytes.
 inline int64_t RowStride(int64_t width, int bitCount)
 {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace velmoro_tool {
@@ -57,6 +58,57 @@ bool ParseLayout(const std::string& text, DWORD& format)
     if (text != "555" && text != "565")
         return false;
     format = text == "565" ? DIB_FORMAT_565 : DIB_FORMAT_555;
+    return true;
+}
+
+bool ParseIntList(const std::string& text, size_t count, std::vector<int>& values)
+{
+    std::vector<int> parsed;
+    std::stringstream stream(text);
+    std::string item;
+    while (std::getline(stream, item, ',')) {
+        int value = 0;
+        if (!ParseInt(item, value))
+            return false;
+        parsed.push_back(value);
+    }
+    if (parsed.size() != count || (!text.empty() && text.back() == ','))
+        return false;
+    values = parsed;
+    return true;
+}
+
+bool ParsePoint(const std::string& text, CPoint& point)
+{
+    std::vector<int> values;
+    if (!ParseIntList(text, 2, values))
+        return false;
+    point = CPoint(values[0], values[1]);
+    return true;
+}
+
+bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& optionNames,
+               ParsedArgs& parsed, std::string& error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+            parsed.positional.push_back(arg);
+            continue;
+        }
+        bool known = false;
+        for (const std::string& name : optionNames)
+            known = known || name == arg;
+        if (!known) {
+            error = "unknown option " + arg;
+            return false;
+        }
+        if (i + 1 == args.size()) {
+            error = arg + " needs a value";
+            return false;
+        }
+        parsed.options[arg] = args[++i];
+    }
     return true;
 }
 
