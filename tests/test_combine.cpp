@@ -18,7 +18,9 @@ namespace {
 
 TestImage MakeImage(int width, int height, int bitCount, uint32_t seed, DWORD compression = BI_RGB)
 {
-    return TestImage(ImageSpec{width, height, bitCount, compression, -1}, seed);
+    TestImage image(ImageSpec{width, height, bitCount, compression, -1}, seed);
+    image.FitPixelBlock();
+    return image;
 }
 
 BYTE* PixelAt(const TestImage& image, int x, int y)
