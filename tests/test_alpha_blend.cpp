@@ -190,6 +190,35 @@ TEST(AlphaBlendTwentyFourBit, EveryByteFollowsItsRoundingRule)
     velmoro_test_allow_avx2(1);
 }
 
+// Every byte pair at every weight, in both variants of the direct blend and in AlphaBlend.
+TEST(AlphaBlendTwentyFourBit, EveryBytePairAndWeightMatchesTheFormulas)
+{
+    TestImage first = MakeImage(256, 86, 24, 1), second = MakeImage(256, 86, 24, 2);
+    for (size_t n = 0; n < 65536; ++n) {
+        first.GetBmpBitsAddress()[n] = static_cast<BYTE>(n >> 8);
+        second.GetBmpBitsAddress()[n] = static_cast<BYTE>(n);
+    }
+    for (int alpha = 0; alpha < 256; ++alpha) {
+        TestImage plain(first), twin(first), mixed(first);
+        {
+            SimdScope scope(false);
+            ASSERT_EQ(DIB_OK, plain.AlphaBlendDirect(first, second, static_cast<unsigned char>(alpha)));
+        }
+        {
+            SimdScope scope(true);
+            ASSERT_EQ(DIB_OK, twin.AlphaBlendDirect(first, second, static_cast<unsigned char>(alpha)));
+        }
+        ASSERT_EQ(DIB_OK, mixed.AlphaBlend(second, static_cast<unsigned char>(alpha)));
+        for (size_t n = 0; n < 65536; ++n) {
+            const int a = static_cast<int>(n >> 8), b = static_cast<int>(n & 0xFF);
+            const int towardZero = b + (a - b) * alpha / 256;
+            ASSERT_EQ(towardZero, plain.GetBmpBitsAddress()[n]) << a << " " << b << " " << alpha;
+            ASSERT_EQ(towardZero, mixed.GetBmpBitsAddress()[n]) << a << " " << b << " " << alpha;
+            ASSERT_EQ((a * alpha + b * (256 - alpha)) >> 8, twin.GetBmpBitsAddress()[n]) << a << " " << b << " " << alpha;
+        }
+    }
+}
+
 // Each pixel is read before it is written, so the receiving object may be a source.
 TEST(AlphaBlendAliasing, ReceivingObjectMayBeEitherSource)
 {

@@ -28,21 +28,21 @@ VELMORO_AVX2 inline __m256i BlendTowardZero(__m256i first, __m256i second, __m25
     const __m256i high = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(magnitude, zero), alphaHigh);
     const __m256i change = _mm256_packus_epi16(low, high);
     const __m256i down = _mm256_cmpeq_epi8(above, zero);
-    return _mm256_sub_epi8(_mm256_add_epi8(second, _mm256_andnot_si256(down, change)), _mm256_and_si256(down, change));
+    return _mm256_add_epi8(second, _mm256_sub_epi8(_mm256_xor_si256(change, down), down));
 }
 
-VELMORO_AVX2 inline __m256i MixDownHalf(__m256i first, __m256i second, __m256i alpha)
+VELMORO_AVX2 inline __m256i MixDownHalf(__m256i first, __m256i second, __m256i alphaTwice)
 {
-    const __m256i mix =
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(first, second), alpha), _mm256_slli_epi16(second, 8));
-    return _mm256_srli_epi16(mix, 8);
+    return _mm256_add_epi16(second,
+                            _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(first, second), 7), alphaTwice));
 }
 
-VELMORO_AVX2 inline __m256i BlendDown(__m256i first, __m256i second, __m256i alpha)
+VELMORO_AVX2 inline __m256i BlendDown(__m256i first, __m256i second, __m256i alphaTwice)
 {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i low = MixDownHalf(_mm256_unpacklo_epi8(first, zero), _mm256_unpacklo_epi8(second, zero), alpha);
-    const __m256i high = MixDownHalf(_mm256_unpackhi_epi8(first, zero), _mm256_unpackhi_epi8(second, zero), alpha);
+    const __m256i low = MixDownHalf(_mm256_unpacklo_epi8(first, zero), _mm256_unpacklo_epi8(second, zero), alphaTwice);
+    const __m256i high =
+        MixDownHalf(_mm256_unpackhi_epi8(first, zero), _mm256_unpackhi_epi8(second, zero), alphaTwice);
     return _mm256_packus_epi16(low, high);
 }
 
@@ -107,10 +107,10 @@ VELMORO_AVX2 void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const B
 
 VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
-    const __m256i alphaLanes = _mm256_set1_epi16(static_cast<short>(alpha));
+    const __m256i alphaTwice = _mm256_set1_epi16(static_cast<short>(2 * alpha));
     size_t i = 0;
     for (; i + 32 <= count; i += 32)
-        Store(out + i, BlendDown(Load(first + i), Load(second + i), alphaLanes));
+        Store(out + i, BlendDown(Load(first + i), Load(second + i), alphaTwice));
     BlendBytesDownSse2(out + i, first + i, second + i, count - i, alpha);
 }
 

@@ -19,7 +19,7 @@ inline void Store(BYTE* p, __m128i v)
 }
 
 // |first - second| * alpha / 256 is rounded down, which is toward zero for the signed
-// difference; the change is then added or taken away.
+// difference; the change is then added, or negated (xor with -1, minus -1) and added.
 inline __m128i BlendTowardZero(__m128i first, __m128i second, __m128i alphaHigh)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -29,21 +29,22 @@ inline __m128i BlendTowardZero(__m128i first, __m128i second, __m128i alphaHigh)
     const __m128i high = _mm_mulhi_epu16(_mm_unpackhi_epi8(magnitude, zero), alphaHigh);
     const __m128i change = _mm_packus_epi16(low, high);
     const __m128i down = _mm_cmpeq_epi8(above, zero);
-    return _mm_sub_epi8(_mm_add_epi8(second, _mm_andnot_si128(down, change)), _mm_and_si128(down, change));
+    return _mm_add_epi8(second, _mm_sub_epi8(_mm_xor_si128(change, down), down));
 }
 
-// (first - second) * alpha + second * 256 lies in 0..65280, so 16-bit lanes hold it.
-inline __m128i MixDownHalf(__m128i first, __m128i second, __m128i alpha)
+// second + floor((first - second) * alpha / 256): with the difference shifted left by
+// 7 (at most 32640) and the weight doubled, the high half of the signed product is
+// exactly that floor.
+inline __m128i MixDownHalf(__m128i first, __m128i second, __m128i alphaTwice)
 {
-    const __m128i mix = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(first, second), alpha), _mm_slli_epi16(second, 8));
-    return _mm_srli_epi16(mix, 8);
+    return _mm_add_epi16(second, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(first, second), 7), alphaTwice));
 }
 
-inline __m128i BlendDown(__m128i first, __m128i second, __m128i alpha)
+inline __m128i BlendDown(__m128i first, __m128i second, __m128i alphaTwice)
 {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i low = MixDownHalf(_mm_unpacklo_epi8(first, zero), _mm_unpacklo_epi8(second, zero), alpha);
-    const __m128i high = MixDownHalf(_mm_unpackhi_epi8(first, zero), _mm_unpackhi_epi8(second, zero), alpha);
+    const __m128i low = MixDownHalf(_mm_unpacklo_epi8(first, zero), _mm_unpacklo_epi8(second, zero), alphaTwice);
+    const __m128i high = MixDownHalf(_mm_unpackhi_epi8(first, zero), _mm_unpackhi_epi8(second, zero), alphaTwice);
     return _mm_packus_epi16(low, high);
 }
 
@@ -110,10 +111,10 @@ void BlendBytesTowardZeroSse2(BYTE* out, const BYTE* first, const BYTE* second, 
 
 void BlendBytesDownSse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
-    const __m128i alphaLanes = _mm_set1_epi16(static_cast<short>(alpha));
+    const __m128i alphaTwice = _mm_set1_epi16(static_cast<short>(2 * alpha));
     size_t i = 0;
     for (; i + 16 <= count; i += 16)
-        Store(out + i, BlendDown(Load(first + i), Load(second + i), alphaLanes));
+        Store(out + i, BlendDown(Load(first + i), Load(second + i), alphaTwice));
     BlendBytesDownPlain(out + i, first + i, second + i, count - i, alpha);
 }
 
