@@ -76,9 +76,43 @@ protected:
     DWORD Bit24To16BitPerPixel(BYTE* dst, DWORD format);
     DWORD Bit24To16BitPerPixelMMX(BYTE* dst, DWORD format);
 
-    // Compositing workers and their twins.
+    // Compositing workers and their twins. The rectangles are clipped, of equal size
+    // and in stored (bottom-up) rows. The three-image form writes every byte of newBits
+    // (base bytes outside the rectangle); the two-image form changes only the rectangle.
+    void Combine8BitImage(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
+                          CRect& overlayRect, BYTE* newBits, int bUseKey);
+    void Combine8BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
+                             CRect& overlayRect, BYTE* newBits, int bUseKey);
+    void Combine16BitImage(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
+                           CRect& overlayRect, BYTE* newBits, int bUseKey);
+    void Combine16BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
+                              CRect& overlayRect, BYTE* newBits, int bUseKey);
+    void Combine24BitImage(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
+                           CRect& overlayRect, BYTE* newBits, int bUseKey);
+    void Combine24BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
+                              CRect& overlayRect, BYTE* newBits, int bUseKey);
+    void Combine8BitImage(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
+                          int bUseKey);
+    void Combine8BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
+                             int bUseKey);
+    void Combine16BitImage(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
+                           int bUseKey);
+    void Combine16BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& targetRect,
+                              CRect& overlayRect, int bUseKey);
+    void Combine24BitImage(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
+                           int bUseKey);
+    void Combine24BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& targetRect,
+                              CRect& overlayRect, int bUseKey);
 
-    // Alpha-blending members.
+    // Alpha-blending members. Each checks the receiving object again (empty, depth) and
+    // refuses empty or differently sized sources.
+    DWORD AlphaBlend16(CDibEdit& other, unsigned char alpha);
+    DWORD AlphaBlend24(CDibEdit& other, unsigned char alpha);
+    DWORD AlphaBlendDirect16(CDibEdit& first, CDibEdit& second, unsigned char alpha);
+    DWORD AlphaBlendDirect24(CDibEdit& first, CDibEdit& second, unsigned char alpha);
+    // Rounds the whole mix down: one less than AlphaBlendDirect24 where first < second
+    // and the product is not a multiple of 256.
+    DWORD AlphaBlendDirect24MMX(CDibEdit& first, CDibEdit& second, unsigned char alpha);
 
     // Crop, join and flip workers.
 

@@ -44,6 +44,16 @@ TestImage::TestImage(const ImageSpec& spec, uint32_t seed)
     Randomize(seed);
 }
 
+void TestImage::FitPixelBlock()
+{
+    const size_t pixelBytes = PixelBytes();
+    auto* info = static_cast<BITMAPINFO*>(std::malloc(InfoBytes()));
+    auto* bits = static_cast<BYTE*>(std::malloc(pixelBytes == 0 ? 1 : pixelBytes));
+    std::memcpy(info, GetBmpInfoAddress(), InfoBytes());
+    std::memcpy(bits, GetBmpBitsAddress(), pixelBytes);
+    ReplaceBlocks(info, bits);
+}
+
 void TestImage::Randomize(uint32_t seed)
 {
     std::mt19937 rng(seed);

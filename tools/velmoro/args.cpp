@@ -87,6 +87,15 @@ bool ParsePoint(const std::string& text, CPoint& point)
     return true;
 }
 
+bool ParseRect(const std::string& text, CRect& rect)
+{
+    std::vector<int> values;
+    if (!ParseIntList(text, 4, values))
+        return false;
+    rect = CRect(values[0], values[1], values[2], values[3]);
+    return true;
+}
+
 bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& optionNames,
                ParsedArgs& parsed, std::string& error)
 {

@@ -23,6 +23,8 @@ bool ParseLayout(const std::string& text, DWORD& format);
 bool ParseIntList(const std::string& text, size_t count, std::vector<int>& values);
 // "X,Y".
 bool ParsePoint(const std::string& text, CPoint& point);
+// "L,T,R,B".
+bool ParseRect(const std::string& text, CRect& rect);
 // "WxH" with both sides positive.
 bool ParseSize(const std::string& text, int& width, int& height);
 

@@ -1,0 +1,135 @@
+// AVX2 forms of the blend rows: the SSE2 forms at twice the width (see there for the
+// arithmetic). Whatever does not fill a 32-byte vector goes to the SSE2 forms.
+#include "edit/alpha_blend_simd.h"
+
+#include <immintrin.h>
+
+#define VELMORO_AVX2 __attribute__((target("avx2")))
+
+namespace velmoro {
+namespace {
+
+VELMORO_AVX2 inline __m256i Load(const BYTE* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+VELMORO_AVX2 inline void Store(BYTE* p, __m256i v)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+VELMORO_AVX2 inline __m256i BlendTowardZero(__m256i first, __m256i second, __m256i alphaHigh)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i above = _mm256_subs_epu8(first, second);
+    const __m256i magnitude = _mm256_or_si256(above, _mm256_subs_epu8(second, first));
+    const __m256i low = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(magnitude, zero), alphaHigh);
+    const __m256i high = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(magnitude, zero), alphaHigh);
+    const __m256i change = _mm256_packus_epi16(low, high);
+    const __m256i down = _mm256_cmpeq_epi8(above, zero);
+    return _mm256_add_epi8(second, _mm256_sub_epi8(_mm256_xor_si256(change, down), down));
+}
+
+VELMORO_AVX2 inline __m256i MixDownHalf(__m256i first, __m256i second, __m256i alphaTwice)
+{
+    return _mm256_add_epi16(second,
+                            _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(first, second), 7), alphaTwice));
+}
+
+VELMORO_AVX2 inline __m256i BlendDown(__m256i first, __m256i second, __m256i alphaTwice)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i low = MixDownHalf(_mm256_unpacklo_epi8(first, zero), _mm256_unpacklo_epi8(second, zero), alphaTwice);
+    const __m256i high =
+        MixDownHalf(_mm256_unpackhi_epi8(first, zero), _mm256_unpackhi_epi8(second, zero), alphaTwice);
+    return _mm256_packus_epi16(low, high);
+}
+
+template <int Divisor, int Position, int Bits>
+VELMORO_AVX2 inline __m256i BlendField(__m256i first, __m256i second, __m256i alpha)
+{
+    constexpr int kWiden = 8 - Bits;
+    const __m256i mask = _mm256_set1_epi16((1 << Bits) - 1);
+    const __m256i a = _mm256_and_si256(_mm256_srli_epi16(first, Position), mask);
+    const __m256i b = _mm256_and_si256(_mm256_srli_epi16(second, Position), mask);
+    const __m256i difference = _mm256_sub_epi16(a, b);
+    __m256i term;
+    if (Divisor == 256) {
+        const __m256i product = _mm256_mullo_epi16(difference, alpha);
+        const __m256i bias = _mm256_and_si256(_mm256_srai_epi16(product, 15), mask);
+        term = _mm256_srai_epi16(_mm256_add_epi16(product, bias), Bits);
+    } else {
+        const __m256i magnitude = _mm256_abs_epi16(difference);
+        const __m256i product = _mm256_mullo_epi16(magnitude, _mm256_slli_epi16(alpha, kWiden));
+        const __m256i quotient =
+            _mm256_srli_epi16(_mm256_mulhi_epu16(product, _mm256_set1_epi16(static_cast<short>(0x8081))), 7);
+        term = _mm256_sign_epi16(quotient, difference);
+    }
+    return _mm256_slli_epi16(_mm256_add_epi16(b, _mm256_srai_epi16(term, kWiden)), Position);
+}
+
+template <int Divisor, bool Is565>
+VELMORO_AVX2 inline __m256i BlendPixels16(__m256i first, __m256i second, __m256i alpha)
+{
+    constexpr int kGreenBits = Is565 ? 6 : 5;
+    constexpr int kRedPosition = Is565 ? 11 : 10;
+    return _mm256_or_si256(_mm256_or_si256(BlendField<Divisor, kRedPosition, 5>(first, second, alpha),
+                                           BlendField<Divisor, 5, kGreenBits>(first, second, alpha)),
+                           BlendField<Divisor, 0, 5>(first, second, alpha));
+}
+
+template <int Divisor, bool Is565>
+VELMORO_AVX2 void BlendRow16(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
+{
+    constexpr size_t kStep = 16;
+    const __m256i alphaLanes = _mm256_set1_epi16(static_cast<short>(alpha));
+    size_t i = 0;
+    for (; i + kStep <= count; i += kStep)
+        Store(out + 2 * i, BlendPixels16<Divisor, Is565>(Load(first + 2 * i), Load(second + 2 * i), alphaLanes));
+    if (Divisor == 256)
+        BlendRow16By256Sse2(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
+    else
+        BlendRow16By255Sse2(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
+}
+
+}  // namespace
+
+VELMORO_AVX2 void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count,
+                                           unsigned alpha)
+{
+    const __m256i alphaHigh = _mm256_set1_epi16(static_cast<short>(alpha << 8));
+    size_t i = 0;
+    for (; i + 32 <= count; i += 32)
+        Store(out + i, BlendTowardZero(Load(first + i), Load(second + i), alphaHigh));
+    BlendBytesTowardZeroSse2(out + i, first + i, second + i, count - i, alpha);
+}
+
+VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
+{
+    const __m256i alphaTwice = _mm256_set1_epi16(static_cast<short>(2 * alpha));
+    size_t i = 0;
+    for (; i + 32 <= count; i += 32)
+        Store(out + i, BlendDown(Load(first + i), Load(second + i), alphaTwice));
+    BlendBytesDownSse2(out + i, first + i, second + i, count - i, alpha);
+}
+
+VELMORO_AVX2 void BlendRow16By256Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count,
+                                      unsigned alpha, bool is565)
+{
+    if (is565)
+        BlendRow16<256, true>(out, first, second, count, alpha);
+    else
+        BlendRow16<256, false>(out, first, second, count, alpha);
+}
+
+VELMORO_AVX2 void BlendRow16By255Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count,
+                                      unsigned alpha, bool is565)
+{
+    if (is565)
+        BlendRow16<255, true>(out, first, second, count, alpha);
+    else
+        BlendRow16<255, false>(out, first, second, count, alpha);
+}
+
+}  // namespace velmoro
