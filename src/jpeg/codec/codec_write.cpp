@@ -6,32 +6,65 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace velmoro_codec {
 namespace {
 
 constexpr JDIMENSION kRowsPerCall = 16;
 
 // Writes into the caller's buffer and fails, rather than grows, when it is full.
+// libjpeg asks for more room as soon as the last byte is taken, before it knows
+// whether more will come, so a full buffer first moves on to a spare byte: a
+// stream that fits exactly succeeds, one byte more fails.
 struct FixedBufferDestination {
     jpeg_destination_mgr manager;
     BYTE* buffer;
     size_t capacity;
+    bool full;
+    BYTE spare[1];
+
+    size_t BytesWritten() const { return full ? capacity : capacity - manager.free_in_buffer; }
 };
 static_assert(std::is_standard_layout_v<FixedBufferDestination>, "manager first, at the same address");
 
+FixedBufferDestination& DestinationOf(j_compress_ptr object)
+{
+    return *reinterpret_cast<FixedBufferDestination*>(object->dest);
+}
+
+void UseSpareByte(FixedBufferDestination& destination)
+{
+    destination.full = true;
+    destination.manager.next_output_byte = destination.spare;
+    destination.manager.free_in_buffer = sizeof destination.spare;
+}
+
 void StartAtBufferBegin(j_compress_ptr object)
 {
-    auto* destination = reinterpret_cast<FixedBufferDestination*>(object->dest);
-    destination->manager.next_output_byte = destination->buffer;
-    destination->manager.free_in_buffer = destination->capacity;
+    FixedBufferDestination& destination = DestinationOf(object);
+    destination.full = false;
+    destination.manager.next_output_byte = destination.buffer;
+    destination.manager.free_in_buffer = destination.capacity;
+    if (destination.capacity == 0)
+        UseSpareByte(destination);  // libjpeg writes before it checks for room
 }
 
-boolean RefuseToGrow(j_compress_ptr object)
+boolean MoveToSpareByte(j_compress_ptr object)
 {
-    FailWith(reinterpret_cast<j_common_ptr>(object), IJL_ERR_BUFFER_FULL);
+    FixedBufferDestination& destination = DestinationOf(object);
+    if (destination.full)
+        FailWith(reinterpret_cast<j_common_ptr>(object), IJL_ERR_BUFFER_FULL);
+    UseSpareByte(destination);
+    return TRUE;
 }
 
-void KeepWhatWasWritten(j_compress_ptr) {}
+void CheckSpareByteUnused(j_compress_ptr object)
+{
+    const FixedBufferDestination& destination = DestinationOf(object);
+    if (destination.full && destination.manager.free_in_buffer == 0)
+        FailWith(reinterpret_cast<j_common_ptr>(object), IJL_ERR_BUFFER_FULL);
+}
 
 struct EncodeSession {
     EncodeSession() { object.err = InstallErrorHandlers(errors, IJL_ERR_BAD_DIB); }
@@ -107,26 +140,31 @@ IJLERR WriteJpeg(JPEG_CORE_PROPERTIES& record, bool toFile)
         if (toFile) {
             jpeg_stdio_dest(&object, session.file);
         } else {
-            session.buffer = {{}, record.JPGBytes, record.JPGSizeBytes};
+            session.buffer.buffer = record.JPGBytes;
+            session.buffer.capacity = record.JPGSizeBytes;
             session.buffer.manager.init_destination = StartAtBufferBegin;
-            session.buffer.manager.empty_output_buffer = RefuseToGrow;
-            session.buffer.manager.term_destination = KeepWhatWasWritten;
+            session.buffer.manager.empty_output_buffer = MoveToSpareByte;
+            session.buffer.manager.term_destination = CheckSpareByteUnused;
             object.dest = &session.buffer.manager;
         }
         EncodeImage(object, record);
         return IJL_OK;
     });
     if (toFile) {
+        struct stat target {};
+        const bool regularFile = fstat(fileno(session.file), &target) == 0 && S_ISREG(target.st_mode);
         const bool closed = std::fclose(session.file) == 0;
         session.file = nullptr;
         if (result == IJL_OK && !closed)
             result = IJL_ERR_FILE_WRITE;
+        // No half-written file is left behind; a device or pipe is never removed.
         if (result != IJL_OK) {
-            std::remove(record.JPGFile);  // no half-written file is left behind
+            if (regularFile)
+                std::remove(record.JPGFile);
             return result;
         }
     } else if (result == IJL_OK) {
-        record.JPGSizeBytes = static_cast<DWORD>(session.buffer.capacity - session.buffer.manager.free_in_buffer);
+        record.JPGSizeBytes = static_cast<DWORD>(session.buffer.BytesWritten());
     }
     if (result == IJL_OK) {
         record.JPGWidth = object.image_width;
