@@ -58,7 +58,7 @@ std::string WriteTempFile(const std::string& name, const std::vector<BYTE>& byte
 class JpegLoad : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(codec.InitJPEGLibrary(NULL), 1); }
-    JPegProbe codec;
+    CJPeg codec;
 };
 
 // A CJPeg over the recording stand-in codec, its state reset.
@@ -76,14 +76,14 @@ protected:
         state->height = 4;
         state->channels = 3;
     }
-    JPegProbe codec;
+    CJPeg codec;
     RecordingCodecState* state = nullptr;
     BYTE stream[4] = {0xFF, 0xD8, 0xFF, 0xD9};
 };
 
 TEST(JpegBinding, LoadsOnlyModulesWithAllFourEntryPoints)
 {
-    JPegProbe codec;
+    CJPeg codec;
     EXPECT_EQ(codec.IsCodecLoaded(), 0);
     EXPECT_EQ(codec.InitJPEGLibrary(NULL), 1);  // the project's module, found beside the library
     EXPECT_EQ(codec.IsCodecLoaded(), 1);
@@ -92,7 +92,7 @@ TEST(JpegBinding, LoadsOnlyModulesWithAllFourEntryPoints)
     // A new load releases the old codec and its record, whether or not it succeeds.
     EXPECT_EQ(codec.InitJPEGLibrary(VELMORO_THREE_ENTRY_CODEC), 0);
     EXPECT_EQ(codec.IsCodecLoaded(), 0);
-    EXPECT_EQ(codec.Record(), nullptr);
+    EXPECT_EQ(codec.JpgGetProperties(), nullptr);
     EXPECT_EQ(codec.InitJPEGLibrary("/no/such/codec.so"), 0);
     EXPECT_EQ(codec.IsCodecLoaded(), 0);
     EXPECT_EQ(codec.InitJPEGLibrary(VELMORO_RECORDING_CODEC), 1);
@@ -100,7 +100,7 @@ TEST(JpegBinding, LoadsOnlyModulesWithAllFourEntryPoints)
 
 TEST(JpegBinding, WithoutCodecOrRecordNothingIsCalled)
 {
-    JPegProbe codec;
+    CJPeg codec;
     EXPECT_EQ(codec.JpgInitConversion(), IJL_ERR_NO_CODEC);
     EXPECT_EQ(codec.JpgFileReadHeader(), IJL_ERR_NO_CODEC);
     EXPECT_EQ(codec.JpgEndConversion(), IJL_ERR_NO_CODEC);
@@ -108,24 +108,24 @@ TEST(JpegBinding, WithoutCodecOrRecordNothingIsCalled)
     BYTE buffer[4] = {};
     EXPECT_EQ(codec.JpegStreamConvertToDib(buffer), IJL_ERR_NO_CODEC);  // no record yet
     EXPECT_EQ(codec.JpgGetImageWidth(), 0u);
-    EXPECT_EQ(codec.Record(), nullptr);
+    EXPECT_EQ(codec.JpgGetProperties(), nullptr);
 }
 
 TEST_F(JpegScripted, OperationsPassModesPointersAndResultsThrough)
 {
     state->initResult = -77;
     EXPECT_EQ(codec.JpgInitConversion(), -77);
-    ASSERT_NE(codec.Record(), nullptr);
-    EXPECT_EQ(state->lastRecord, codec.Record());
+    ASSERT_NE(codec.JpgGetProperties(), nullptr);
+    EXPECT_EQ(state->lastRecord, codec.JpgGetProperties());
 
     const char* path = "picture.jpg";
     state->headerResult = -31;
     EXPECT_EQ(codec.JpegFileReadHeader(path), -31);
-    EXPECT_EQ(codec.Record()->JPGFile, path);  // the pointer, not a copy
+    EXPECT_EQ(codec.JpgGetProperties()->JPGFile, path);  // the pointer, not a copy
     EXPECT_EQ(state->lastMode, IJL_JFILE_READPARAMS);
     EXPECT_EQ(codec.JpegStreamReadHeader(stream, 4), -31);
-    EXPECT_EQ(codec.Record()->JPGBytes, stream);
-    EXPECT_EQ(codec.Record()->JPGSizeBytes, 4u);
+    EXPECT_EQ(codec.JpgGetProperties()->JPGBytes, stream);
+    EXPECT_EQ(codec.JpgGetProperties()->JPGSizeBytes, 4u);
     EXPECT_EQ(state->lastMode, IJL_JBUFF_READPARAMS);
 
     const std::pair<IJLERR (CJPeg::*)(), IJLIOTYPE> operations[] = {
@@ -139,7 +139,7 @@ TEST_F(JpegScripted, OperationsPassModesPointersAndResultsThrough)
     }
     EXPECT_EQ(codec.JpgEndConversion(), IJL_OK);
     EXPECT_EQ(state->freeCalls, 1);
-    EXPECT_EQ(codec.Record(), nullptr);
+    EXPECT_EQ(codec.JpgGetProperties(), nullptr);
 }
 
 TEST_F(JpegScripted, EndThenInitHandsTheCodecAFreshZeroRecord)
@@ -157,7 +157,7 @@ TEST_F(JpegScripted, EndThenInitHandsTheCodecAFreshZeroRecord)
 TEST_F(JpegScripted, DefaultDibConversionAsksForPaddedBottomUpBgr)
 {
     ASSERT_EQ(codec.JpgInitConversion(), IJL_OK);
-    const JPEG_CORE_PROPERTIES& record = *codec.Record();
+    const JPEG_CORE_PROPERTIES& record = *codec.JpgGetProperties();
     const std::pair<DWORD, DWORD> padForWidth[] = {{641, 1}, {4, 0}, {10, 2}, {1, 1}, {2, 2}, {3, 3}};
     for (const auto& [width, pad] : padForWidth) {
         state->width = width;
@@ -208,7 +208,7 @@ TEST_F(JpegScripted, EveryFailureReleasesTheRecordAndKeepsTheImage)
         BytesFile file({stream, stream + 4});
         EXPECT_EQ(image.LoadJPEG(codec, file, 1), c.expected);
         EXPECT_TRUE(before.Matches(image));
-        EXPECT_EQ(codec.Record(), nullptr);
+        EXPECT_EQ(codec.JpgGetProperties(), nullptr);
         EXPECT_EQ(state->freeCalls, 1);
         EXPECT_EQ(file.closeCount, 0);
         EXPECT_EQ(image.LoadJPEG(codec, "x.jpg"), c.expected);
@@ -224,7 +224,7 @@ TEST_F(JpegScripted, ARecordTheCallerMadeIsReplacedAndNoneIsLeft)
     EXPECT_EQ(image.LoadJPEG(codec, "x.jpg"), DIB_OK);
     EXPECT_EQ(state->initCalls, 2);
     EXPECT_EQ(state->freeCalls, 1);  // the caller's record is deleted without ijlFree
-    EXPECT_EQ(codec.Record(), nullptr);
+    EXPECT_EQ(codec.JpgGetProperties(), nullptr);
     EXPECT_EQ(state->lastMode, IJL_JFILE_READWHOLEIMAGE);
     EXPECT_EQ(image.GetWidth(), 10);
     EXPECT_EQ(image.GetBmpBitsAddress()[127], 0x5A);
@@ -278,7 +278,7 @@ TEST_F(JpegLoad, GreyJpegBecomesA24BitGreyImage)
     std::vector<BYTE> jpeg = EncodeThroughCodec(codec, source, 100, IJL_G);
     ASSERT_EQ(codec.JpgInitConversion(), IJL_OK);
     ASSERT_EQ(codec.JpegStreamReadHeader(jpeg.data(), static_cast<DWORD>(jpeg.size())), IJL_OK);
-    EXPECT_EQ(codec.Record()->JPGChannels, 1u);
+    EXPECT_EQ(codec.JpgGetProperties()->JPGChannels, 1u);
 
     CDib image;
     BytesFile file(jpeg);
@@ -312,11 +312,11 @@ TEST_F(JpegLoad, FourChannelJpegsBecomeTheirBgrColours)
         std::vector<BYTE> jpeg = EncodeFourChannelJpeg(48, 32, inks, kind);
         ASSERT_EQ(codec.JpgInitConversion(), IJL_OK);
         ASSERT_EQ(codec.JpegStreamReadHeader(jpeg.data(), static_cast<DWORD>(jpeg.size())), IJL_OK);
-        EXPECT_EQ(codec.Record()->JPGChannels, 4u);
+        EXPECT_EQ(codec.JpgGetProperties()->JPGChannels, 4u);
         codec.JpgSetDefaultDibConversionInfo(nullptr);
-        EXPECT_EQ(codec.Record()->DIBChannels, 3u);
-        EXPECT_EQ(codec.Record()->DIBColor, IJL_OTHER);
-        EXPECT_EQ(codec.Record()->JPGColor, IJL_OTHER);
+        EXPECT_EQ(codec.JpgGetProperties()->DIBChannels, 3u);
+        EXPECT_EQ(codec.JpgGetProperties()->DIBColor, IJL_OTHER);
+        EXPECT_EQ(codec.JpgGetProperties()->JPGColor, IJL_OTHER);
 
         CDib image;
         BytesFile file(jpeg);
@@ -374,7 +374,7 @@ TEST_F(JpegLoad, DamagedOrForeignStreamsFailAndKeepTheImage)
         BytesFile file(bytes);
         EXPECT_EQ(image.LoadJPEG(codec, file, 1), DIB_ERR_FILE_IO);
         EXPECT_TRUE(before.Matches(image));
-        EXPECT_EQ(codec.Record(), nullptr);
+        EXPECT_EQ(codec.JpgGetProperties(), nullptr);
         EXPECT_EQ(file.closeCount, 0);
         EXPECT_EQ(image.LoadJPEG(codec, WriteTempFile("damaged.jpg", bytes).c_str()), DIB_ERR_FILE_IO);
         EXPECT_TRUE(before.Matches(image));
@@ -402,7 +402,7 @@ TEST_F(JpegLoad, PictureOverThirtyTwoBitsIsRefusedBeforeDecoding)
 
 TEST(JpegLoadWithoutCodec, ReturnsJpegErrorAndTouchesNothing)
 {
-    JPegProbe codec;
+    CJPeg codec;
     ASSERT_EQ(codec.InitJPEGLibrary("/no/such/codec.so"), 0);
     TestImage image(ImageSpec{5, 5, 24});
     const ImageSnapshot before(image);

@@ -22,21 +22,9 @@ protected:
         ASSERT_EQ(codec.JpgInitConversion(), IJL_OK);
     }
 
-    JPEG_CORE_PROPERTIES& Record() { return *codec.Record(); }
+    JPEG_CORE_PROPERTIES& Record() { return *codec.JpgGetProperties(); }
 
-    // Describes a 24-bit image as the source of the next write.
-    void SetDibSource(const CDib& image)
-    {
-        const DWORD width = static_cast<DWORD>(image.GetWidth());
-        Record().DIBBytes = image.GetBmpBitsAddress();
-        Record().DIBWidth = width;
-        Record().DIBHeight = -image.GetHeight();
-        Record().DIBPadBytes = ((3 * width + 3) & ~3u) - 3 * width;
-        Record().DIBChannels = 3;
-        Record().DIBColor = IJL_BGR;
-    }
-
-    JPegProbe codec;
+    CJPeg codec;
 };
 
 // 22 pixels wide: 66-byte rows, two pad bytes. Red is strong in the top half only.
@@ -115,7 +103,7 @@ TEST_F(JpegCodec, BufferWriteReportsItsSizeAndNeverPassesTheCapacity)
     for (size_t capacity : {jpeg.size(), jpeg.size() - 1, size_t{1}, size_t{0}}) {
         SCOPED_TRACE(capacity);
         ASSERT_EQ(codec.JpgInitConversion(), IJL_OK);
-        SetDibSource(Picture());
+        SetDibSource(Record(), Picture());
         std::vector<BYTE> out(capacity + 16, 0xEE);
         codec.JpgSetJPegStreamInfo(out.data(), static_cast<DWORD>(capacity));
         const bool fits = capacity == jpeg.size();
@@ -136,7 +124,7 @@ TEST_F(JpegCodec, QualityComesFromTheRecordAndDefaultsToSeventyFive)
     EXPECT_LT(EncodeThroughCodec(codec, noise, 20).size(), EncodeThroughCodec(codec, noise, 95).size());
     for (DWORD quality : {0u, 101u}) {
         ASSERT_EQ(codec.JpgInitConversion(), IJL_OK);
-        SetDibSource(noise);
+        SetDibSource(Record(), noise);
         Record().JPGQuality = quality;
         std::vector<BYTE> out(1 << 16);
         codec.JpgSetJPegStreamInfo(out.data(), static_cast<DWORD>(out.size()));
@@ -147,7 +135,7 @@ TEST_F(JpegCodec, QualityComesFromTheRecordAndDefaultsToSeventyFive)
 TEST_F(JpegCodec, FileModesWriteAndReadTheNamedFile)
 {
     const std::string path = ::testing::TempDir() + "codec_file_mode.jpg";
-    SetDibSource(Picture());
+    SetDibSource(Record(), Picture());
     codec.JpgSetJPegFilePath(path.c_str());
     ASSERT_EQ(codec.JpgFileWriteImage(), IJL_OK);
     EXPECT_EQ(Record().JPGWidth, 22u);
@@ -161,7 +149,7 @@ TEST_F(JpegCodec, FileModesWriteAndReadTheNamedFile)
 
     EXPECT_EQ(codec.JpegFileReadHeader("/no/such/folder/x.jpg"), IJL_ERR_FILE_OPEN);
     ASSERT_EQ(codec.JpgInitConversion(), IJL_OK);
-    SetDibSource(Picture());
+    SetDibSource(Record(), Picture());
     codec.JpgSetJPegFilePath("/no/such/folder/x.jpg");
     EXPECT_EQ(codec.JpgFileWriteImage(), IJL_ERR_FILE_OPEN);
 

@@ -120,6 +120,9 @@ public:
 
     DWORD JpgGetImageWidth() const;
     DWORD JpgGetImageHeight() const;
+    // The present record, NULL when there is none: the DIB fields of a write and
+    // any field the thin operations do not set are filled in through it.
+    JPEG_CORE_PROPERTIES* JpgGetProperties() const { return m_pProperties; }
 
     IJLERR JpegFileReadHeader(const char* path);
     IJLERR JpegStreamReadHeader(BYTE* stream, DWORD size);

@@ -36,20 +36,24 @@ bool NearColour(const Bgr& a, const Bgr& b, int tolerance)
            std::abs(a.r - b.r) <= tolerance;
 }
 
-std::vector<BYTE> EncodeThroughCodec(JPegProbe& codec, const CDib& image, DWORD quality, IJL_COLOR jpegColor)
+void SetDibSource(JPEG_CORE_PROPERTIES& record, const CDib& image)
 {
-    if (codec.JpgInitConversion() != IJL_OK)
-        throw std::runtime_error("JpgInitConversion failed");
     const DWORD width = static_cast<DWORD>(image.GetWidth());
-    const DWORD height = static_cast<DWORD>(image.GetHeight());
-    std::vector<BYTE> stream(6 * static_cast<size_t>(width) * height + 4096);
-    JPEG_CORE_PROPERTIES& record = *codec.Record();
     record.DIBBytes = image.GetBmpBitsAddress();
     record.DIBWidth = width;
-    record.DIBHeight = -static_cast<LONG>(height);
+    record.DIBHeight = -image.GetHeight();
     record.DIBPadBytes = ((3 * width + 3) & ~3u) - 3 * width;
     record.DIBChannels = 3;
     record.DIBColor = IJL_BGR;
+}
+
+std::vector<BYTE> EncodeThroughCodec(CJPeg& codec, const CDib& image, DWORD quality, IJL_COLOR jpegColor)
+{
+    if (codec.JpgInitConversion() != IJL_OK)
+        throw std::runtime_error("JpgInitConversion failed");
+    std::vector<BYTE> stream(6 * static_cast<size_t>(image.GetWidth()) * image.GetHeight() + 4096);
+    JPEG_CORE_PROPERTIES& record = *codec.JpgGetProperties();
+    SetDibSource(record, image);
     record.JPGColor = jpegColor;
     record.JPGQuality = quality;
     codec.JpgSetJPegStreamInfo(stream.data(), static_cast<DWORD>(stream.size()));

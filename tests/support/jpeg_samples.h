@@ -12,12 +12,6 @@
 
 namespace velmoro_test {
 
-// A CJPeg whose properties record tests can reach.
-class JPegProbe : public CJPeg {
-public:
-    JPEG_CORE_PROPERTIES* Record() const { return m_pProperties; }
-};
-
 struct Bgr {
     BYTE b, g, r;
 };
@@ -29,8 +23,11 @@ Bgr PixelAt(const CDib& image, int x, int y);
 // Each channel within `tolerance` of the other's.
 bool NearColour(const Bgr& a, const Bgr& b, int tolerance);
 
+// Points the record's DIB fields at a 24-bit image, as the source of a write.
+void SetDibSource(JPEG_CORE_PROPERTIES& record, const CDib& image);
+
 // A 24-bit image as a JPEG, through the codec's buffer write mode of a loaded codec.
-std::vector<BYTE> EncodeThroughCodec(JPegProbe& codec, const CDib& image, DWORD quality = IJL_DEFAULT_QUALITY,
+std::vector<BYTE> EncodeThroughCodec(CJPeg& codec, const CDib& image, DWORD quality = IJL_DEFAULT_QUALITY,
                                      IJL_COLOR jpegColor = IJL_YCBCR);
 
 enum class FourChannelKind { PlainCmyk, AdobeCmyk, AdobeYcck };
