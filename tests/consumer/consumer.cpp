@@ -11,6 +11,10 @@ int main()
     CDib image;
     if (!image.IsEmpty())
         return 2;
+    // The codec module is installed beside the library and found there without a path.
+    CJPeg codec;
+    if (!codec.InitJPEGLibrary(NULL))
+        return 3;
     std::puts("consumer: ok");
     return 0;
 }
