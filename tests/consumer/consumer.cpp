@@ -22,6 +22,10 @@ int main()
     const BYTE* pixels = image.GetBmpBitsAddress();
     if (pixels[0] != 0x4A || pixels[1] != 0x55)
         return 6;
+    // The codec module is installed beside the library and found there without a path.
+    CJPeg codec;
+    if (!codec.InitJPEGLibrary(NULL))
+        return 7;
     std::puts("consumer: ok");
     return 0;
 }

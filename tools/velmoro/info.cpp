@@ -1,5 +1,6 @@
-// velmoro info: what the loader makes of each BMP file.
+// velmoro info: what the loaders make of each BMP or JPEG file.
 #include "command.h"
+#include "image_input.h"
 
 #include <velmoro/dib.h>
 
@@ -15,7 +16,7 @@ int RunInfo(const std::vector<std::string>& files)
     int status = 0;
     for (const std::string& file : files) {
         CDib image;
-        const DWORD code = image.Load(file.c_str());
+        const DWORD code = LoadImageFile(file, image);
         if (code != DIB_OK) {
             ReportFailure(file, code);
             status = 1;
@@ -29,11 +30,12 @@ int RunInfo(const std::vector<std::string>& files)
     return status;
 }
 
-const CommandRegistration kInfo{{"info", "describe BMP files as the loader reads them",
+const CommandRegistration kInfo{{"info", "describe BMP or JPEG files as the loaders read them",
                                  "usage: velmoro info FILE...\n\n"
                                  "Prints width, height, bit count, compression, colour entries and\n"
-                                 "stride of each file, or the loader's result code.\n\n"
-                                 "example: velmoro info photo.bmp sprite.bmp",
+                                 "stride of each file (a JPEG as the 24-bit image it decodes to), or\n"
+                                 "the loader's result code.\n\n"
+                                 "example: velmoro info photo.jpg sprite.bmp",
                                  RunInfo}};
 
 }  // namespace

@@ -1,0 +1,22 @@
+// Image input for every subcommand: BMP or JPEG, told apart by content.
+#ifndef VELMORO_TOOLS_IMAGE_INPUT_H
+#define VELMORO_TOOLS_IMAGE_INPUT_H
+
+#include <velmoro/dib.h>
+#include <velmoro/jpeg.h>
+
+#include <string>
+
+namespace velmoro_tool {
+
+// The project's codec module, loaded on first use; NULL when it cannot be loaded.
+CJPeg* SharedJpegCodec();
+
+// Loads a JPEG (a file starting FF D8 FF) through the codec, anything else
+// through the BMP loader. Result codes as the loaders give them; DIB_ERR_OPEN
+// when the file cannot be opened, DIB_ERR_JPEG for a JPEG without a codec.
+DWORD LoadImageFile(const std::string& path, CDib& image);
+
+}  // namespace velmoro_tool
+
+#endif
