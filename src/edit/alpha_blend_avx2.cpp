@@ -1,5 +1,6 @@
 // AVX2 forms of the blend rows: the SSE2 forms at twice the width (see there for the
-// arithmetic). Whatever does not fill a 32-byte vector goes to the SSE2 forms.
+// arithmetic), but for the rounded-down byte blend, which multiplies and adds byte
+// pairs. Whatever does not fill a 32-byte vector goes to the SSE2 forms.
 #include "edit/alpha_blend_simd.h"
 
 #include <immintrin.h>
@@ -31,19 +32,22 @@ VELMORO_AVX2 inline __m256i BlendTowardZero(__m256i first, __m256i second, __m25
     return _mm256_add_epi8(second, _mm256_sub_epi8(_mm256_xor_si256(change, down), down));
 }
 
-VELMORO_AVX2 inline __m256i MixDownHalf(__m256i first, __m256i second, __m256i alphaTwice)
+// floor((first * alpha + second * (256 - alpha)) / 256) with one multiply-add per
+// byte pair: the pixels biased to signed bytes take the two weights (alpha 1 to 255,
+// both fit a byte), the sum is exact in 16 bits, and adding 0x8000 undoes the bias.
+VELMORO_AVX2 inline __m256i MixDownHalf(__m256i firstSecond, __m256i weights)
 {
-    return _mm256_add_epi16(second,
-                            _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(first, second), 7), alphaTwice));
+    const __m256i unbias = _mm256_set1_epi16(static_cast<short>(0x8000));
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(weights, firstSecond), unbias), 8);
 }
 
-VELMORO_AVX2 inline __m256i BlendDown(__m256i first, __m256i second, __m256i alphaTwice)
+VELMORO_AVX2 inline __m256i BlendDown(__m256i first, __m256i second, __m256i weights)
 {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i low = MixDownHalf(_mm256_unpacklo_epi8(first, zero), _mm256_unpacklo_epi8(second, zero), alphaTwice);
-    const __m256i high =
-        MixDownHalf(_mm256_unpackhi_epi8(first, zero), _mm256_unpackhi_epi8(second, zero), alphaTwice);
-    return _mm256_packus_epi16(low, high);
+    const __m256i bias = _mm256_set1_epi8(static_cast<char>(0x80));
+    const __m256i f = _mm256_xor_si256(first, bias);
+    const __m256i s = _mm256_xor_si256(second, bias);
+    return _mm256_packus_epi16(MixDownHalf(_mm256_unpacklo_epi8(f, s), weights),
+                               MixDownHalf(_mm256_unpackhi_epi8(f, s), weights));
 }
 
 template <int Divisor, int Position, int Bits>
@@ -107,10 +111,15 @@ VELMORO_AVX2 void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const B
 
 VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
-    const __m256i alphaTwice = _mm256_set1_epi16(static_cast<short>(2 * alpha));
+    // Weight 0 leaves second a weight of 256, which no byte holds.
+    if (alpha == 0) {
+        BlendBytesDownSse2(out, first, second, count, alpha);
+        return;
+    }
+    const __m256i weights = _mm256_set1_epi16(static_cast<short>(alpha | (256 - alpha) << 8));
     size_t i = 0;
     for (; i + 32 <= count; i += 32)
-        Store(out + i, BlendDown(Load(first + i), Load(second + i), alphaTwice));
+        Store(out + i, BlendDown(Load(first + i), Load(second + i), weights));
     BlendBytesDownSse2(out + i, first + i, second + i, count - i, alpha);
 }
 
