@@ -339,7 +339,7 @@ DWORD NormalizeBmp(const std::vector<BYTE>& in, std::vector<BYTE>& out)
         ExpandRle<Rle8Pixels>(pixels, pixelBytesPresent, rows, static_cast<uint64_t>(source.width));
     } else if (source.coding == PixelCoding::kRle4) {
         ExpandRle<Rle4Pixels>(pixels, pixelBytesPresent, rows, static_cast<uint64_t>(source.width));
-    } else {
+    } else if (stride != 0) {  // a zero width may claim two billion empty rows
         for (uint64_t y = 0; y < rowCount; ++y)
             std::memcpy(rows.At(y), pixels + stride * y, stride);
     }
