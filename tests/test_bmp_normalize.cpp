@@ -6,7 +6,6 @@
 #include <velmoro/platform/file.h>
 
 #include "support/md5.h"
-#include "support/test_files.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -68,12 +67,12 @@ std::vector<BYTE> PictureRgb(const TestImage& image)
                 rgb.insert(rgb.end(), {entry.rgbRed, entry.rgbGreen, entry.rgbBlue});
                 continue;
             }
-            DWORD pixel = 0;
-            std::memcpy(&pixel, row + x * bits / 8, bits / 8);
             if (bits == 24) {
                 rgb.insert(rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
                 continue;
             }
+            DWORD pixel = 0;  // 16 or 32 bits; of 64, the low half
+            std::memcpy(&pixel, row + x * bits / 8, std::min<size_t>(bits / 8, sizeof pixel));
             for (DWORD mask : masks) {
                 const uint64_t top = mask ? mask >> __builtin_ctz(mask) : 1;
                 const uint64_t value = mask ? (pixel & mask) >> __builtin_ctz(mask) : 0;
