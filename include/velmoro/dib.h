@@ -52,7 +52,10 @@ public:
     int WriteBmp(const char* path);
     DWORD WriteBmp(CFile& file, int bClose);
 
-    // Blank images with a standard colour table.
+    // Blank images with a standard colour table: 1, 4 and 8 bits get the two-colour,
+    // sixteen-colour or halftone table and the fill colour's index in it (0 when the
+    // colour is not there). Every 16-bit selector but DIB_FORMAT_565 means 5-5-5.
+    // A width of 0 or less, or a negative height, gives DIB_ERR_NO_MEMORY.
     DWORD Create(int width, int height, int bitCount, DWORD fillColor, DWORD format);
 
     // Display and GDI interchange.

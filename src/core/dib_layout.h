@@ -74,9 +74,30 @@ inline uint64_t ColorEntryBytes(const BITMAPINFO* info)
     return ColorEntryBytes(HeaderOf(info));
 }
 
+// The colour entries proper: behind the masks when the header says BI_BITFIELDS.
+inline const RGBQUAD* ColorEntries(const BITMAPINFO* info)
+{
+    const BYTE* table = reinterpret_cast<const BYTE*>(info) + kInfoHeaderBytes;
+    if (IsWindowsHeader(HeaderOf(info)) && HeaderOf(info)->biCompression == BI_BITFIELDS)
+        table += kBitfieldMaskBytes;
+    return reinterpret_cast<const RGBQUAD*>(table);
+}
+
 inline uint64_t InfoBlockBytes(const BITMAPINFO* info)
 {
     return InfoBlockBytes(HeaderOf(info));
+}
+
+// The colour entries follow the header and, under BI_BITFIELDS, the three masks.
+inline uint64_t ColorTableOffset(const BITMAPINFOHEADER* header)
+{
+    const bool hasMasks = IsWindowsHeader(header) && header->biCompression == BI_BITFIELDS;
+    return kInfoHeaderBytes + (hasMasks ? kBitfieldMaskBytes : 0);
+}
+
+inline RGBQUAD* ColorTableAddress(BITMAPINFO* info)
+{
+    return reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(info) + ColorTableOffset(HeaderOf(info)));
 }
 
 // Row stride: rows padded to a multiple of four bytes.

@@ -24,6 +24,7 @@ constexpr ResultEntry kResults[] = {
     {DIB_ERR_NOT_16BIT, "DIB_ERR_NOT_16BIT", "the image is not 16-bit"},
     {DIB_ERR_NOT_24BIT, "DIB_ERR_NOT_24BIT", "the image is not 24-bit"},
     {DIB_ERR_BAD_DEPTH, "DIB_ERR_BAD_DEPTH", "the bit depth is not supported here, or the images differ in depth"},
+    {DIB_ERR_BAD_ARGUMENT, "DIB_ERR_BAD_ARGUMENT", "an argument is outside the values the operation accepts"},
     {DIB_ERR_EMPTY, "DIB_ERR_EMPTY", "the image is empty"},
     {DIB_ERR_COMPRESSED, "DIB_ERR_COMPRESSED", "compressed pixels, or images of different compression"},
     {DIB_ERR_BAD_POSITION, "DIB_ERR_BAD_POSITION", "the point lies beyond the receiving image"},
