@@ -46,8 +46,10 @@ Image::Image(int width, int height, int bitCount, DWORD compression, uint32_t se
     }
     std::mt19937 rng(seed);
     BYTE* bits = GetBmpBitsAddress();
-    for (size_t i = 0; i < BlockBytes(); ++i)
-        bits[i] = static_cast<BYTE>(rng());
+    for (size_t i = 0; i < BlockBytes(); i += 4) {
+        const uint32_t random = rng();
+        std::memcpy(bits + i, &random, std::min<size_t>(4, BlockBytes() - i));
+    }
     // Row padding as Velmoro leaves it, so whole blocks compare.
     const size_t rowBytes = static_cast<size_t>(width) * bitCount / 8;
     for (int y = 0; y < height; ++y)
