@@ -44,6 +44,14 @@ Image::Image(int width, int height, int bitCount, DWORD compression, uint32_t se
         for (int i = 0; i < 256; ++i)
             table[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 7), 0};
     }
+    // The same header and table over a pixel block on a cache line; both blocks are
+    // released with free(), as the library releases its own.
+    const size_t infoBytes = sizeof(BITMAPINFOHEADER) + (compression == BI_BITFIELDS ? 12 : 0) +
+                             (bitCount == 8 ? 256 * sizeof(RGBQUAD) : 0);
+    auto* info = static_cast<BITMAPINFO*>(std::malloc(infoBytes));
+    std::memcpy(info, GetBmpInfoAddress(), infoBytes);
+    const size_t blockBytes = (BlockBytes() + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
+    ReplaceBlocks(info, static_cast<BYTE*>(std::aligned_alloc(kBlockAlignment, blockBytes)));
     std::mt19937 rng(seed);
     BYTE* bits = GetBmpBitsAddress();
     for (size_t i = 0; i < BlockBytes(); i += 4) {

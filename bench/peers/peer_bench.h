@@ -9,13 +9,30 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace peer_bench {
 
-using Bytes = std::vector<uint8_t>;
+// Every block of the benchmark, Velmoro's images included, starts on a cache line,
+// so no contender gains or loses by where malloc happened to put its buffers.
+constexpr size_t kBlockAlignment = 64;
+
+template <typename T>
+struct AlignedAllocator {
+    using value_type = T;
+    AlignedAllocator() = default;
+    template <typename U>
+    AlignedAllocator(const AlignedAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{kBlockAlignment})); }
+    void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{kBlockAlignment}); }
+    bool operator==(const AlignedAllocator&) const { return true; }
+    bool operator!=(const AlignedAllocator&) const { return false; }
+};
+
+using Bytes = std::vector<uint8_t, AlignedAllocator<uint8_t>>;
 
 struct Contender {
     Contender(std::string name, std::function<void()> run, std::string otherRules = {})

@@ -138,7 +138,9 @@ void AddBlend24(std::vector<Case>& cases, int width, int height, bool inPlace)
     auto first = std::make_shared<Image>(width, height, 24, BI_RGB, 25);
     auto second = std::make_shared<Image>(width, height, 24, BI_RGB, 26);
     const int rowBytes = static_cast<int>(first->Stride());
-    const std::string rounded = "rounds to nearest; Velmoro rounds down";
+    // Velmoro rounds the change toward zero in place and the whole mix down into a third image.
+    const std::string rounded =
+        std::string("rounds to nearest; Velmoro rounds ") + (inPlace ? "the change toward zero" : "the mix down");
 
     Case c{inPlace ? "blend 24 in place" : "blend 24 into a third image", width, height, {}};
     std::shared_ptr<Image> velmoroTarget = targets->images[0];

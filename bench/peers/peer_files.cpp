@@ -42,7 +42,7 @@ void AddBmpLoad(std::vector<Case>& cases, int width, int height)
     Image source(width, height, 24, BI_RGB, 31);
     auto file = std::make_shared<Bytes>(BmpFileOf(source));
     auto velmoroImage = std::make_shared<CDib>();
-    auto freeImageResult = std::make_shared<Bytes>();
+    auto freeImageResult = std::make_shared<std::vector<uint8_t>>();
 
     Case c{"BMP load from memory", width, height, {}};
     Contender velmoro{"Velmoro", [file, velmoroImage] {
@@ -59,7 +59,7 @@ void AddBmpLoad(std::vector<Case>& cases, int width, int height)
     Contender freeImage{"FreeImage", [file, freeImageResult] {
         freeimage::LoadBmp(file->data(), file->size(), freeImageResult->empty() ? freeImageResult.get() : nullptr);
     }};
-    freeImage.result = [freeImageResult] { return *freeImageResult; };
+    freeImage.result = [freeImageResult] { return Bytes(freeImageResult->begin(), freeImageResult->end()); };
     c.contenders.push_back(freeImage);
     cases.push_back(std::move(c));
 }
@@ -68,7 +68,7 @@ void AddBmpSave(std::vector<Case>& cases, int width, int height)
 {
     auto image = std::make_shared<Image>(width, height, 24, BI_RGB, 32);
     auto velmoroFile = std::make_shared<Bytes>();
-    auto freeImageFile = std::make_shared<Bytes>();
+    auto freeImageFile = std::make_shared<std::vector<uint8_t>>();
     // FreeImage's own image of the same pixels, made once.
     std::shared_ptr<void> bitmap =
         freeimage::MakeBitmap(image->GetBmpBitsAddress(), width, height, static_cast<int>(image->Stride()));
