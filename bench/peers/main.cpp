@@ -3,6 +3,8 @@
 // so that drift of a shared machine hits all of them alike. A case's figure is the
 // median of its rounds.
 //   velmoro_peer_bench [--rounds N] [--sample-ms MS] [--filter TEXT]
+// --filter keeps the cases whose operation and size ("blend 24 in place 256x256")
+// contain the text.
 #include "peer_bench.h"
 
 #include <algorithm>
@@ -140,6 +142,12 @@ Options ParseOptions(int argc, char** argv)
     return options;
 }
 
+// What --filter looks in: "JPEG decode 256x256".
+std::string Title(const Case& c)
+{
+    return c.operation + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
+}
+
 // One timed contender: how many runs make a sample, and each round's seconds per run.
 struct Timing {
     const Contender* contender;
@@ -216,7 +224,7 @@ int main(int argc, char** argv)
         for (CaseMaker maker : CaseMakers())
             maker(cases, size.first, size.second);
     cases.erase(std::remove_if(cases.begin(), cases.end(),
-                               [&](const Case& c) { return c.operation.find(options.filter) == std::string::npos; }),
+                               [&](const Case& c) { return Title(c).find(options.filter) == std::string::npos; }),
                 cases.end());
 
     // memcpy of a 24-bit block of each size, timed in the same rounds.
