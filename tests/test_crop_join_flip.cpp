@@ -335,9 +335,10 @@ TEST(Joins, ASizeBeyondTheHeaderIsRefused)
     image.GetBmpInfoAddress()->bmiHeader.biWidth = 0x7FFFFFF0;
     other.GetBmpInfoAddress()->bmiHeader.biHeight = 0;
     other.GetBmpInfoAddress()->bmiHeader.biWidth = 0x20;
-    const ImageSnapshot before(image);
+    const BYTE* bits = image.GetBmpBitsAddress();
     EXPECT_EQ(image.JoinHorz(other, 0), DIB_ERR_NO_MEMORY);
-    EXPECT_TRUE(before.Matches(image));
+    EXPECT_EQ(image.GetBmpBitsAddress(), bits);
+    EXPECT_EQ(image.GetWidth(), 0x7FFFFFF0);
 }
 
 // ---------------------------------------------------------------- flips
@@ -361,13 +362,14 @@ TEST(InvertDibHorz, MirrorsEveryRowAndKeepsPaddingAtEachDepth)
             for (int width = 1; width <= 100; ++width) {
                 for (int width2 : {width, width + 1919}) {
                     SCOPED_TRACE(testing::Message() << bits << " bits, width " << width2 << ", avx2 " << allowAvx2);
-                    GeometryImage image(ImageSpec{width2, 3, bits}, static_cast<uint32_t>(width2));
-                    const std::vector<BYTE> original = image.PixelCopy();
-                    const std::vector<BYTE> expected = MirroredRows(image);
+                    const GeometryImage source(ImageSpec{width2, 3, bits}, static_cast<uint32_t>(width2));
+                    // A copy's block ends flush with its last row, so an overread shows under ASan.
+                    CDibEdit image;
+                    ASSERT_EQ(image.CopyDib(source), DIB_OK);
                     ASSERT_EQ(image.InvertDibHorz(), DIB_OK);
-                    ASSERT_EQ(image.PixelCopy(), expected);
+                    ASSERT_EQ(Pixels(image), MirroredRows(source));
                     ASSERT_EQ(image.InvertDibHorz(), DIB_OK);
-                    ASSERT_EQ(image.PixelCopy(), original);
+                    ASSERT_EQ(Pixels(image), source.PixelCopy());
                 }
             }
         }
