@@ -67,6 +67,26 @@ void BM_Memcpy(benchmark::State& state)
 }
 BENCHMARK(BM_Memcpy);
 
+// The same copy into a freshly allocated block, the old one freed after, as an
+// operation that builds its result in new blocks must do.
+void BM_MemcpyToNewBlock(benchmark::State& state)
+{
+    const size_t bytes = static_cast<size_t>(Stride(kWidth)) * kHeight;
+    std::vector<BYTE> src(bytes, 1);
+    void* previous = std::malloc(bytes);
+    for (auto _ : state) {
+        void* dst = std::malloc(bytes);
+        std::memcpy(dst, src.data(), bytes);
+        std::free(previous);
+        previous = dst;
+        benchmark::DoNotOptimize(dst);
+        benchmark::ClobberMemory();
+    }
+    std::free(previous);
+    CountPicture(state);
+}
+BENCHMARK(BM_MemcpyToNewBlock);
+
 void BM_Crop(benchmark::State& state)
 {
     BenchImage source(kWidth + 64, kHeight + 64);

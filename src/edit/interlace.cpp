@@ -113,7 +113,7 @@ void KeepOrFillColumns(const CDib& source, InterlacedImage& image, int phase, co
     for (size_t r = 0; r < image.rows; ++r) {
         BYTE* out = image.bits.get() + r * image.stride;
         MergeColumns(source.GetBmpBitsAddress() + r * image.stride, out, image.rowBytes, pattern);
-        std::memset(out + image.rowBytes, 0, image.stride - image.rowBytes);
+        ClearPadding(out + image.rowBytes, image.stride - image.rowBytes);
     }
 }
 
@@ -227,17 +227,17 @@ DWORD CDibEdit::Create24BitVertInterlaceFrom(CDibEdit& source, int phase, DWORD 
 void CDibEdit::FillIndexScanLine(BYTE* row, DWORD count, DWORD pad, BYTE index)
 {
     FillPixelBytes(row, count, IndexPixel(index));
-    std::memset(row + count, 0, pad);
+    ClearPadding(row + count, pad);
 }
 
 void CDibEdit::FillRGB16ScanLine(BYTE* row, DWORD bytes, DWORD pad, DWORD color, DWORD format)
 {
     FillPixelBytes(row, bytes, WordPixel(PackColor16(color, IsFormat565(format))));
-    std::memset(row + bytes, 0, pad);
+    ClearPadding(row + bytes, pad);
 }
 
 void CDibEdit::FillRGBScanLine(BYTE* row, DWORD bytes, DWORD pad, DWORD color)
 {
     FillPixelBytes(row, bytes, BgrPixel(color));
-    std::memset(row + bytes, 0, pad);
+    ClearPadding(row + bytes, pad);
 }

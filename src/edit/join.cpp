@@ -95,8 +95,8 @@ DWORD JoinHorzPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
     const size_t rowBytes = static_cast<size_t>(width) * fill.size;
     WriteColumnBand(joined.get(), stride, rows, left, leftBytes, fill);
     WriteColumnBand(joined.get() + leftBytes, stride, rows, right, rowBytes - leftBytes, fill);
-    for (size_t r = 0; r < rows; ++r)
-        std::memset(joined.get() + r * stride + rowBytes, 0, stride - rowBytes);
+    for (size_t r = 0; r < rows && stride != rowBytes; ++r)
+        ClearPadding(joined.get() + r * stride + rowBytes, stride - rowBytes);
     InstallJoinedBlock(header, bits, std::move(joined), width, height);
     return DIB_OK;
 }
@@ -118,7 +118,7 @@ void WriteRowBand(BYTE* dst, size_t dstStride, size_t width, const RowSource& sr
             FillPixelBytes(out + pixelBytes, bandBytes, fill);
         else
             std::memcpy(out + pixelBytes, dst + pixelBytes, bandBytes);
-        std::memset(out + pixelBytes + bandBytes, 0, dstStride - pixelBytes - bandBytes);
+        ClearPadding(out + pixelBytes + bandBytes, dstStride - pixelBytes - bandBytes);
     }
 }
 

@@ -73,13 +73,20 @@ inline void FillPixelBytes(BYTE* dst, size_t bytes, const StoredPixel& pixel)
     }
 }
 
+// Most rows have no padding; skip the call for them.
+inline void ClearPadding(BYTE* pad, size_t bytes)
+{
+    if (bytes != 0)
+        std::memset(pad, 0, bytes);
+}
+
 // Copies rowBytes of each row and clears the rest of each destination stride.
 inline void CopyRowsPadded(BYTE* dst, size_t dstStride, const BYTE* src, size_t srcStride, size_t rowBytes,
                            size_t rows)
 {
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
         std::memcpy(dst, src, rowBytes);
-        std::memset(dst + rowBytes, 0, dstStride - rowBytes);
+        ClearPadding(dst + rowBytes, dstStride - rowBytes);
     }
 }
 
