@@ -18,5 +18,7 @@ install(FILES ${PROJECT_BINARY_DIR}/VelmoroConfig.cmake ${PROJECT_BINARY_DIR}/Ve
         ${VELMORO_PACKAGE_EXTRA_FILES}
         DESTINATION ${VELMORO_CMAKE_DIR})
 
+# Relative to the .pc file, so the installed tree may be moved.
+file(RELATIVE_PATH VELMORO_PC_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/velmoro.pc.in ${PROJECT_BINARY_DIR}/velmoro.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/velmoro.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

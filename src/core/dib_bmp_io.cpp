@@ -44,6 +44,8 @@ DWORD CheckPixelBlock(const BITMAPINFOHEADER& header, int64_t& pixelBytes)
         return DIB_ERR_NO_MEMORY;  // top-down rows: a negative block size
     if (header.biWidth < 0)
         return DIB_ERR_BAD_HEADER;  // negative width and height would pass as a positive size
+    if (header.biHeight < 0)
+        return DIB_ERR_NO_MEMORY;  // top-down with a zero stride: refused like any top-down file
     if (static_cast<uint64_t>(pixelBytes) > kMaxBlockBytes)
         return DIB_ERR_NO_MEMORY;
     return DIB_OK;
@@ -85,9 +87,8 @@ DWORD CDib::Load(CFile& file, int bClose)
         header = WidenCoreHeader(core);
     }
 
-    const BITMAPINFO* headerInfo = reinterpret_cast<const BITMAPINFO*>(&header);
-    const uint64_t entries = ColorEntryCount(headerInfo);
-    const uint64_t tableBytes = ColorEntryBytes(headerInfo);
+    const uint64_t entries = ColorEntryCount(&header);
+    const uint64_t tableBytes = ColorEntryBytes(&header);
     const uint64_t tableBytesInFile = coreHeader ? 3 * entries : tableBytes;
     if (kInfoHeaderBytes + tableBytes > kMaxBlockBytes)
         return DIB_ERR_NO_MEMORY;
@@ -156,7 +157,7 @@ DWORD CDib::Load(HINSTANCE hInstance, UINT nID)
     std::memcpy(&header, data, kInfoHeaderBytes);
     if (header.biSize != kInfoHeaderBytes)
         return DIB_ERR_BAD_HEADER;
-    const uint64_t infoBytes = InfoBlockBytes(reinterpret_cast<const BITMAPINFO*>(&header));
+    const uint64_t infoBytes = InfoBlockBytes(&header);
     if (infoBytes > kMaxBlockBytes)
         return DIB_ERR_NO_MEMORY;
     int64_t rowsBytes = 0;

@@ -150,8 +150,8 @@ DWORD CDibEdit::Create8BitHorzInterlaceFrom(CDibEdit& source, int phase, DWORD f
     InterlacedImage image = StartInterlacedImage(source);
     if (!image.bits)
         return DIB_ERR_NO_MEMORY;
-    const BYTE index = static_cast<BYTE>(
-        GetColorTableIndex(source.GetColorTabAddress(), fillColor, SearchableEntries(source.GetBmpInfoAddress())));
+    const BITMAPINFO* info = source.GetBmpInfoAddress();
+    const BYTE index = static_cast<BYTE>(GetColorTableIndex(ColorEntries(info), fillColor, SearchableEntries(info)));
     KeepOrFillRows(source, image, phase,
                    [&](BYTE* row, DWORD bytes, DWORD pad) { FillIndexScanLine(row, bytes, pad, index); });
     ReplaceBlocks(image.info.release(), image.bits.release());
@@ -193,8 +193,8 @@ DWORD CDibEdit::Create8BitVertInterlaceFrom(CDibEdit& source, int phase, DWORD f
     InterlacedImage image = StartInterlacedImage(source);
     if (!image.bits)
         return DIB_ERR_NO_MEMORY;
-    const int index =
-        GetColorTableIndex(source.GetColorTabAddress(), fillColor, SearchableEntries(source.GetBmpInfoAddress()));
+    const BITMAPINFO* info = source.GetBmpInfoAddress();
+    const int index = GetColorTableIndex(ColorEntries(info), fillColor, SearchableEntries(info));
     KeepOrFillColumns(source, image, phase, IndexPixel(static_cast<BYTE>(index)));
     ReplaceBlocks(image.info.release(), image.bits.release());
     return DIB_OK;

@@ -173,7 +173,7 @@ DWORD CDibEdit::Join8BitHorz(CDibEdit& other, DWORD fillColor)
 {
     if (DWORD refused = CheckJoinDepth(*this, other, 8, DIB_ERR_NOT_8BIT))
         return refused;
-    const int index = GetColorTableIndex(GetColorTabAddress(), fillColor, SearchableEntries(m_pBmpInfo));
+    const int index = GetColorTableIndex(ColorEntries(m_pBmpInfo), fillColor, SearchableEntries(m_pBmpInfo));
     return JoinHorzPixels(m_pBmpInfo->bmiHeader, m_pBmpBits, other, IndexPixel(static_cast<BYTE>(index)));
 }
 
@@ -195,7 +195,7 @@ DWORD CDibEdit::Join8BitVert(CDibEdit& other, DWORD fillColor)
 {
     if (DWORD refused = CheckJoinDepth(*this, other, 8, DIB_ERR_NOT_8BIT))
         return refused;
-    const int index = GetColorTableIndex(GetColorTabAddress(), fillColor, SearchableEntries(m_pBmpInfo));
+    const int index = GetColorTableIndex(ColorEntries(m_pBmpInfo), fillColor, SearchableEntries(m_pBmpInfo));
     return JoinVertPixels(m_pBmpInfo->bmiHeader, m_pBmpBits, other, IndexPixel(static_cast<BYTE>(index)));
 }
 

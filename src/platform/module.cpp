@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <dlfcn.h>
+#include <link.h>
 
 namespace {
 
@@ -18,6 +19,25 @@ HMODULE AsModule(void* handle)
 void* AsHandle(HMODULE module)
 {
     return reinterpret_cast<void*>(module);
+}
+
+// The module's own resource table. dlsym also searches the module's
+// dependencies (and, for the program, every global library), so a module
+// without bitmaps would otherwise hand out those of a library it links.
+const VelmoroResourceTable* OwnResourceTable(HMODULE module)
+{
+    void* const handle = AsHandle(module);
+    void* const table = dlsym(handle, VELMORO_RESOURCE_TABLE_SYMBOL);
+    if (!table)
+        return NULL;
+    link_map* moduleMap = nullptr;
+    link_map* tableMap = nullptr;
+    Dl_info tableInfo;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &moduleMap) != 0 ||
+        !dladdr1(table, &tableInfo, reinterpret_cast<void**>(&tableMap), RTLD_DL_LINKMAP) ||
+        tableMap != moduleMap)
+        return NULL;
+    return static_cast<const VelmoroResourceTable*>(table);
 }
 
 }  // namespace
@@ -43,8 +63,14 @@ BOOL FreeLibrary(HMODULE module)
 
 HMODULE GetModuleHandleA(const char* name)
 {
-    if (name)
-        return AsModule(dlopen(name, RTLD_NOW | RTLD_NOLOAD));
+    if (name) {
+        // Asking must not keep the module loaded: drop the reference the
+        // look-up took; the handle stays valid while the module is loaded.
+        void* const handle = dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+        if (handle)
+            dlclose(handle);
+        return AsModule(handle);
+    }
     static void* const program = dlopen(NULL, RTLD_NOW);
     return AsModule(program);
 }
@@ -52,10 +78,10 @@ HMODULE GetModuleHandleA(const char* name)
 HRSRC FindResourceA(HMODULE module, const char* name, const char* type)
 {
     const uintptr_t id = reinterpret_cast<uintptr_t>(name);
-    if (!module || type != RT_BITMAP || id > 0xFFFF)
+    if (type != RT_BITMAP || id > 0xFFFF)
         return NULL;
-    const auto* table = static_cast<const VelmoroResourceTable*>(
-        dlsym(AsHandle(module), VELMORO_RESOURCE_TABLE_SYMBOL));
+    // No module means the program, as with the system loader this mirrors.
+    const VelmoroResourceTable* table = OwnResourceTable(module ? module : GetModuleHandleA(NULL));
     if (!table)
         return NULL;
     for (uint32_t i = 0; i < table->count; ++i) {
@@ -65,11 +91,10 @@ HRSRC FindResourceA(HMODULE module, const char* name, const char* type)
     return NULL;
 }
 
-HGLOBAL LoadResource(HMODULE module, HRSRC resource)
+// The resource handle alone identifies the data; the module may be NULL for the program.
+HGLOBAL LoadResource(HMODULE, HRSRC resource)
 {
-    if (!module || !resource)
-        return NULL;
-    return resource->data;
+    return resource ? resource->data : NULL;
 }
 
 const void* LockResource(HGLOBAL data)
@@ -77,11 +102,9 @@ const void* LockResource(HGLOBAL data)
     return data;
 }
 
-DWORD SizeofResource(HMODULE module, HRSRC resource)
+DWORD SizeofResource(HMODULE, HRSRC resource)
 {
-    if (!module || !resource)
-        return 0;
-    return resource->size;
+    return resource ? resource->size : 0;
 }
 
 HINSTANCE AfxGetResourceHandle()

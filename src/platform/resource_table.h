@@ -3,6 +3,7 @@
 #ifndef VELMORO_SRC_PLATFORM_RESOURCE_TABLE_H
 #define VELMORO_SRC_PLATFORM_RESOURCE_TABLE_H
 
+#include <cstddef>
 #include <cstdint>
 
 extern "C" {
@@ -20,5 +21,15 @@ struct VelmoroResourceTable {
 }
 
 #define VELMORO_RESOURCE_TABLE_SYMBOL "velmoro_bitmap_resources"
+
+// cmake/VelmoroBitmapResourceGen.cmake writes these records into programs and
+// libraries that never see this header: change both together.
+static_assert(offsetof(VelmoroResourceInfo, id) == 0 && offsetof(VelmoroResourceInfo, size) == 4 &&
+                  offsetof(VelmoroResourceInfo, data) == 8 && sizeof(VelmoroResourceInfo) == 8 + sizeof(void*),
+              "resource entry layout is shared with generated sources");
+static_assert(offsetof(VelmoroResourceTable, count) == 0 &&
+                  offsetof(VelmoroResourceTable, entries) == sizeof(void*) &&
+                  sizeof(VelmoroResourceTable) == 2 * sizeof(void*),
+              "resource table layout is shared with generated sources");
 
 #endif

@@ -1,4 +1,4 @@
-// Builds against the installed package and makes a round trip through memory.
+// Builds against the installed package and loads the bitmap it embedded.
 #include <velmoro/velmoro.h>
 
 #include <cstdio>
@@ -11,6 +11,17 @@ int main()
     CDib image;
     if (!image.IsEmpty())
         return 2;
+    if (image.Load(6u) != DIB_ERR_RES_NOT_FOUND || !image.IsEmpty())
+        return 3;
+    // res_565.bmp: 3 x 2, 16 bits with 5-6-5 masks; its first pixel word is 0x554A.
+    if (image.Load(5u) != DIB_OK)
+        return 4;
+    if (image.GetWidth() != 3 || image.GetHeight() != 2 || image.GetBitCount() != 16 ||
+        image.GetCompression() != BI_BITFIELDS)
+        return 5;
+    const BYTE* pixels = image.GetBmpBitsAddress();
+    if (pixels[0] != 0x4A || pixels[1] != 0x55)
+        return 6;
     std::puts("consumer: ok");
     return 0;
 }

@@ -19,3 +19,14 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G Nin
     -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/consumer)
+
+# The same program through pkg-config alone.
+find_program(PKG_CONFIG pkg-config REQUIRED)
+set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
+execute_process(COMMAND ${PKG_CONFIG} --cflags --libs velmoro OUTPUT_VARIABLE pc_flags
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
+separate_arguments(extra UNIX_COMMAND "${flags}")
+run(c++ -std=c++17 ${extra} ${SOURCE_DIR}/tests/consumer/pkgconfig_consumer.cpp ${pc_flags}
+    -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/pkgconfig_consumer)
+run(${WORK_DIR}/pkgconfig_consumer)

@@ -50,7 +50,7 @@ bool ReadFill(const Arguments& parsed, DWORD& color)
 {
     color = 0;
     const auto found = parsed.options.find("--fill");
-    return found == parsed.options.end() || ParseColor(found->second, color);
+    return found == parsed.options.end() || ParseColor(found->second, &color);
 }
 
 int LoadImage(const std::string& path, CDibEdit& image)
@@ -71,7 +71,7 @@ int RunCrop(const std::vector<std::string>& args)
 {
     const Arguments parsed = SplitArguments(args, {});
     CRect rect;
-    if (parsed.files.size() != 3 || !parsed.options.empty() || !ParseRect(parsed.files[2], rect))
+    if (parsed.files.size() != 3 || !parsed.options.empty() || !ParseRect(parsed.files[2], &rect))
         return ReportError("crop: expected IN OUT L,T,R,B (see velmoro crop --help)");
     CDibEdit source, target;
     if (int failed = LoadImage(parsed.files[0], source))
