@@ -1,6 +1,7 @@
 // Crop, join and flip: geometry changes that copy pixels exactly as stored.
 #include <velmoro/dib_edit.h>
 
+#include "support/fault_injection.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -400,6 +401,36 @@ TEST(Flips, RefuseEmptyAndUnsupportedImages)
     EXPECT_EQ(odd.InvertDibVert(), DIB_ERR_BAD_DEPTH);
     EXPECT_EQ(odd.InvertDibHorz(), DIB_ERR_BAD_DEPTH);
     EXPECT_TRUE(before.Matches(odd));
+}
+
+// ---------------------------------------------------------------- failed allocations
+
+// Every allocation of each operation fails in turn: DIB_ERR_NO_MEMORY, and this
+// image exactly as it was. Returns how many allocations the operation makes.
+template <class Operation>
+int FailEachAllocation(CDibEdit& image, Operation operation)
+{
+    return velmoro_test::ForEachAllocationFailure([&](int failAt) {
+        const ImageSnapshot before(image);
+        const DWORD code = operation();
+        if (code == DIB_OK)
+            return true;
+        EXPECT_EQ(code, DIB_ERR_NO_MEMORY) << failAt;
+        EXPECT_TRUE(before.Matches(image)) << failAt;
+        return false;
+    });
+}
+
+TEST(GeometryAllocationFailure, LeavesThisImageAsItWas)
+{
+    GeometryImage source(ImageSpec{9, 7, 8, BI_RGB, 30}, 101);
+    GeometryImage image(ImageSpec{4, 3, 8}, 102);
+    CRect rect(1, 1, 5, 6);
+    EXPECT_EQ(FailEachAllocation(image, [&] { return image.CropFrom(source, &rect); }), 2);
+    EXPECT_EQ(image.GetWidth(), 4);
+    EXPECT_EQ(FailEachAllocation(image, [&] { return image.JoinHorz(source, 0); }), 1);
+    EXPECT_EQ(FailEachAllocation(image, [&] { return image.JoinVert(source, 0); }), 1);
+    EXPECT_EQ(FailEachAllocation(image, [&] { return image.InvertDibVert(); }), 1);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Interlaced copies: every second row or column replaced by a solid line.
 #include <velmoro/dib_edit.h>
 
+#include "support/fault_injection.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -165,6 +166,19 @@ TEST(Interlace, ResultFollowsTheSourceWhateverTheReceiverHeld)
     EXPECT_EQ(expected.GetBmpBitsAddress()[0], 0);
 }
 
+// With BI_BITFIELDS the three masks come first and the entries follow them.
+TEST(Interlace, EightBitSearchSkipsTheMasks)
+{
+    InterlaceImage source(ImageSpec{4, 2, 8, BI_BITFIELDS, 4}, 12);
+    RGBQUAD* entries = reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(source.GetBmpInfoAddress()) + 52);
+    for (int i = 0; i < 4; ++i)
+        entries[i] = RGBQUAD{static_cast<BYTE>(i), 0, 0, 0};
+    entries[3] = RGBQUAD{0xFF, 0x80, 0x40, 0};
+    CDibEdit target;
+    ASSERT_EQ(target.CreateVertInterlaceFrom(source, 0, kColor), DIB_OK);
+    EXPECT_EQ(target.GetBmpBitsAddress()[0], 3);
+}
+
 // A 24-bit header that counts colour entries gets a block that holds them.
 TEST(Interlace, TwentyFourBitResultKeepsTheEntriesItsHeaderCounts)
 {
@@ -192,6 +206,24 @@ TEST(Interlace, RefusalsLeaveTheReceiverAsItWas)
     EXPECT_EQ(receiver.Create24BitVertInterlaceFrom(eight, 1, 0), DIB_ERR_NOT_24BIT);
     EXPECT_EQ(receiver.Create8BitHorzInterlaceFrom(empty, 1, 0), DIB_ERR_EMPTY);
     EXPECT_TRUE(before.Matches(receiver));
+}
+
+TEST(Interlace, FailedAllocationsLeaveTheReceiverAsItWas)
+{
+    InterlaceImage source = MakeSource(DepthCase{16, BI_BITFIELDS}, 5, 4);
+    InterlaceImage receiver(ImageSpec{2, 2, 8}, 13);
+    for (auto interlace : {&CDibEdit::CreateHorzInterlaceFrom, &CDibEdit::CreateVertInterlaceFrom}) {
+        const int failures = velmoro_test::ForEachAllocationFailure([&](int failAt) {
+            const ImageSnapshot before(receiver);
+            const DWORD code = (receiver.*interlace)(source, 1, kColor);
+            if (code == DIB_OK)
+                return true;
+            EXPECT_EQ(code, DIB_ERR_NO_MEMORY) << failAt;
+            EXPECT_TRUE(before.Matches(receiver)) << failAt;
+            return false;
+        });
+        EXPECT_EQ(failures, 2);  // info block, pixel block
+    }
 }
 
 // The writers never touch a byte past bytes + pad, even when bytes does not
