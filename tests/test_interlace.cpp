@@ -135,6 +135,23 @@ TEST(CreateVertInterlaceFrom, FilledColumnsTakeTheColourAndPaddingBecomesZero)
     }
 }
 
+// Several megabytes go by another store path; kept rows still carry their padding.
+TEST(CreateHorzInterlaceFrom, LargeResultsKeepAndFillTheSameRows)
+{
+    InterlaceImage source = MakeSource(DepthCase{24, BI_RGB}, 1501, 1001);
+    CDibEdit target;
+    ASSERT_EQ(target.CreateHorzInterlaceFrom(source, 0, kColor), DIB_OK);
+    const size_t stride = static_cast<size_t>(source.Stride());
+    std::vector<BYTE> filled(stride, 0);
+    for (size_t b = 0; b < 1501 * 3; ++b)
+        filled[b] = FillBytes(source, kColor, 0)[b % 3];
+    for (int i = 0; i < 1001; ++i) {
+        const BYTE* row = target.GetBmpBitsAddress() + stride * i;
+        const BYTE* expected = IsKept(1000 - i, 0) ? source.Row(i) : filled.data();
+        ASSERT_EQ(std::memcmp(row, expected, stride), 0) << i;
+    }
+}
+
 TEST(Interlace, EightBitColourMissingFromTheTableFillsWithIndexZero)
 {
     InterlaceImage source(ImageSpec{4, 2, 8, BI_RGB, 16}, 3);

@@ -1,12 +1,12 @@
 // Flips in place: rows exchanged top to bottom, pixels exchanged left to right.
 #include <velmoro/dib_edit.h>
 
-#include "core/blocks.h"
 #include "core/dib_layout.h"
 #include "edit/flip_rows.h"
 #include "edit/pixel_runs.h"
 
 #include <cstring>
+#include <utility>
 
 using namespace velmoro;
 
@@ -26,6 +26,21 @@ void MirrorPixels(BYTE* row, size_t first, size_t last)
     }
 }
 
+// Words first, then single bytes.
+void SwapBytes(BYTE* first, BYTE* second, size_t bytes)
+{
+    size_t done = 0;
+    for (; done + 8 <= bytes; done += 8) {
+        uint64_t a, b;
+        std::memcpy(&a, first + done, 8);
+        std::memcpy(&b, second + done, 8);
+        std::memcpy(first + done, &b, 8);
+        std::memcpy(second + done, &a, 8);
+    }
+    for (; done < bytes; ++done)
+        std::swap(first[done], second[done]);
+}
+
 template <size_t PixelBytes>
 void MirrorRows(BYTE* bits, size_t stride, size_t width, size_t height)
 {
@@ -40,6 +55,7 @@ void MirrorRows(BYTE* bits, size_t stride, size_t width, size_t height)
 
 }  // namespace
 
+// Rows are exchanged in place through registers, so the flip needs no memory.
 DWORD CDibEdit::InvertDibVert()
 {
     if (IsEmpty())
@@ -47,16 +63,14 @@ DWORD CDibEdit::InvertDibVert()
     if (!IsEditableDepth(GetBitCount()))
         return DIB_ERR_BAD_DEPTH;
     const int64_t stride = RowStride(m_pBmpInfo->bmiHeader);
-    BlockPtr<BYTE> held = MakeBlock(static_cast<uint64_t>(stride));
-    if (!held)
-        return DIB_ERR_NO_MEMORY;
-    const int64_t height = GetHeight();
-    for (int64_t lower = 0, upper = height - 1; lower < upper; ++lower, --upper) {
+    if (stride <= 0)
+        return DIB_OK;
+    const SwapBlocksFn swapBlocks = SelectSwapBlocks();
+    for (int64_t lower = 0, upper = GetHeight() - 1; lower < upper; ++lower, --upper) {
         BYTE* lowerRow = StoredRow(m_pBmpBits, stride, lower);
         BYTE* upperRow = StoredRow(m_pBmpBits, stride, upper);
-        std::memcpy(held.get(), lowerRow, static_cast<size_t>(stride));
-        std::memcpy(lowerRow, upperRow, static_cast<size_t>(stride));
-        std::memcpy(upperRow, held.get(), static_cast<size_t>(stride));
+        const size_t swapped = swapBlocks ? swapBlocks(lowerRow, upperRow, static_cast<size_t>(stride)) : 0;
+        SwapBytes(lowerRow + swapped, upperRow + swapped, static_cast<size_t>(stride) - swapped);
     }
     return DIB_OK;
 }

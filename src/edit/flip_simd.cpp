@@ -1,5 +1,6 @@
-// Block mirrors for the horizontal flip: byte shuffles reverse a block of
-// pixels in registers, so each row is read and written once.
+// Block mirrors for the horizontal flip (byte shuffles reverse a block of
+// pixels in registers, so each row is read and written once) and block
+// exchanges for the vertical flip.
 #include "edit/flip_rows.h"
 
 #include "edit/cpu_features.h"
@@ -116,6 +117,56 @@ struct Block45 {
     }
 };
 
+// Rows exchanged through registers: each byte is read once and written once,
+// as a memcpy of the same bytes would.
+template <class Lanes>
+inline size_t SwapBlockPairs(BYTE* first, BYTE* second, size_t bytes)
+{
+    size_t done = 0;
+    for (; done + 2 * Lanes::kBytes <= bytes; done += 2 * Lanes::kBytes) {
+        typename Lanes::Data a0, a1, b0, b1;
+        Lanes::Load(first + done, a0);
+        Lanes::Load(first + done + Lanes::kBytes, a1);
+        Lanes::Load(second + done, b0);
+        Lanes::Load(second + done + Lanes::kBytes, b1);
+        Lanes::Store(first + done, b0);
+        Lanes::Store(first + done + Lanes::kBytes, b1);
+        Lanes::Store(second + done, a0);
+        Lanes::Store(second + done + Lanes::kBytes, a1);
+    }
+    return done;
+}
+
+struct Lanes16 {
+    static constexpr size_t kBytes = 16;
+    using Data = __m128i;
+    static void Load(const BYTE* p, Data& lanes) { lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static void Store(BYTE* p, const Data& lanes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), lanes); }
+};
+
+struct Lanes32 {
+    static constexpr size_t kBytes = 32;
+    using Data = __m256i;
+    __attribute__((target("avx2"))) static void Load(const BYTE* p, Data& lanes)
+    {
+        lanes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    }
+    __attribute__((target("avx2"))) static void Store(BYTE* p, const Data& lanes)
+    {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), lanes);
+    }
+};
+
+size_t SwapBytesSse2(BYTE* first, BYTE* second, size_t bytes)
+{
+    return SwapBlockPairs<Lanes16>(first, second, bytes);
+}
+
+__attribute__((target("avx2"), flatten)) size_t SwapBytesAvx2(BYTE* first, BYTE* second, size_t bytes)
+{
+    return SwapBlockPairs<Lanes32>(first, second, bytes);
+}
+
 __attribute__((target("ssse3"), flatten)) size_t MirrorBytesSsse3(BYTE* row, size_t width)
 {
     return MirrorBlockPairs<Block16<1>>(row, width);
@@ -164,9 +215,20 @@ MirrorBlocksFn SelectMirrorBlocks(int bytesPerPixel)
     }
 }
 
+// SSE2 is part of every x86-64 processor.
+SwapBlocksFn SelectSwapBlocks()
+{
+    return CpuHasAvx2() ? SwapBytesAvx2 : SwapBytesSse2;
+}
+
 #else
 
 MirrorBlocksFn SelectMirrorBlocks(int)
+{
+    return nullptr;
+}
+
+SwapBlocksFn SelectSwapBlocks()
 {
     return nullptr;
 }

@@ -58,20 +58,28 @@ InterlacedImage StartInterlacedImage(const CDib& source)
     return image;
 }
 
-// Kept rows are copied whole, padding included; filled rows come from the
-// depth's scan-line writer.
+// Kept rows are copied whole, padding included. The first filled row comes
+// from the depth's scan-line writer; the later ones, byte for byte what the
+// writer would give, are copies of it.
 template <class FillRow>
 void KeepOrFillRows(const CDib& source, InterlacedImage& image, int phase, FillRow fillRow)
 {
     const BYTE* src = source.GetBmpBitsAddress();
     BYTE* dst = image.bits.get();
+    const bool streaming = PrefersStreamingStores(image.stride * image.rows);
+    const BYTE* filledRow = nullptr;
     for (size_t r = 0; r < image.rows; ++r) {
-        const size_t offset = r * image.stride;
-        if (IsKeptLine(image.rows - 1 - r, phase))
-            std::memcpy(dst + offset, src + offset, image.stride);
-        else
-            fillRow(dst + offset, static_cast<DWORD>(image.rowBytes), static_cast<DWORD>(image.stride - image.rowBytes));
+        BYTE* out = dst + r * image.stride;
+        if (IsKeptLine(image.rows - 1 - r, phase)) {
+            CopyRowBytes(out, src + r * image.stride, image.stride, streaming);
+        } else if (filledRow) {
+            CopyRowBytes(out, filledRow, image.stride, streaming);
+        } else {
+            fillRow(out, static_cast<DWORD>(image.rowBytes), static_cast<DWORD>(image.stride - image.rowBytes));
+            filledRow = out;
+        }
     }
+    FinishStreamingStores(streaming);
 }
 
 // Filled columns of a row as a 48-byte pattern, a whole number of column

@@ -65,13 +65,13 @@ void InstallJoinedBlock(BITMAPINFOHEADER& header, BYTE*& bits, BlockPtr<BYTE> jo
 // One image's columns of a side-by-side result: fillRows rows of fill at the
 // bottom, then the image's rows. Later fill rows copy the first one's band.
 void WriteColumnBand(BYTE* dst, size_t dstStride, size_t rows, const RowSource& src, size_t bandBytes,
-                     const StoredPixel& fill)
+                     const StoredPixel& fill, bool streaming)
 {
     const size_t fillRows = rows - src.rows;
     for (size_t r = 0; r < rows; ++r) {
         BYTE* out = dst + r * dstStride;
         if (r >= fillRows)
-            std::memcpy(out, src.bits + (r - fillRows) * src.stride, bandBytes);
+            CopyRowBytes(out, src.bits + (r - fillRows) * src.stride, bandBytes, streaming);
         else if (r > 0)
             std::memcpy(out, dst, bandBytes);
         else
@@ -93,27 +93,30 @@ DWORD JoinHorzPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
     const size_t rows = static_cast<size_t>(height);
     const size_t leftBytes = static_cast<size_t>(left.width) * fill.size;
     const size_t rowBytes = static_cast<size_t>(width) * fill.size;
-    WriteColumnBand(joined.get(), stride, rows, left, leftBytes, fill);
-    WriteColumnBand(joined.get() + leftBytes, stride, rows, right, rowBytes - leftBytes, fill);
+    const bool streaming = PrefersStreamingStores(stride * rows);
+    WriteColumnBand(joined.get(), stride, rows, left, leftBytes, fill, streaming);
+    WriteColumnBand(joined.get() + leftBytes, stride, rows, right, rowBytes - leftBytes, fill, streaming);
     for (size_t r = 0; r < rows && stride != rowBytes; ++r)
         ClearPadding(joined.get() + r * stride + rowBytes, stride - rowBytes);
+    FinishStreamingStores(streaming);
     InstallJoinedBlock(header, bits, std::move(joined), width, height);
     return DIB_OK;
 }
 
 // One image's rows of a stacked result, left-aligned in rows of width pixels.
 // An image as wide as the result is copied whole, padding included.
-void WriteRowBand(BYTE* dst, size_t dstStride, size_t width, const RowSource& src, const StoredPixel& fill)
+void WriteRowBand(BYTE* dst, size_t dstStride, size_t width, const RowSource& src, const StoredPixel& fill,
+                  bool streaming)
 {
     if (static_cast<size_t>(src.width) == width) {
-        std::memcpy(dst, src.bits, src.rows * src.stride);
+        CopyRowBytes(dst, src.bits, src.rows * src.stride, streaming);
         return;
     }
     const size_t pixelBytes = static_cast<size_t>(src.width) * fill.size;
     const size_t bandBytes = width * fill.size - pixelBytes;
     for (size_t r = 0; r < src.rows; ++r) {
         BYTE* out = dst + r * dstStride;
-        std::memcpy(out, src.bits + r * src.stride, pixelBytes);
+        CopyRowBytes(out, src.bits + r * src.stride, pixelBytes, streaming);
         if (r == 0)
             FillPixelBytes(out + pixelBytes, bandBytes, fill);
         else
@@ -133,8 +136,10 @@ DWORD JoinVertPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
         return DIB_ERR_NO_MEMORY;
 
     const size_t stride = static_cast<size_t>(RowStride(width, header.biBitCount));
-    WriteRowBand(joined.get(), stride, static_cast<size_t>(width), lower, fill);
-    WriteRowBand(joined.get() + lower.rows * stride, stride, static_cast<size_t>(width), upper, fill);
+    const bool streaming = PrefersStreamingStores(stride * static_cast<size_t>(height));
+    WriteRowBand(joined.get(), stride, static_cast<size_t>(width), lower, fill, streaming);
+    WriteRowBand(joined.get() + lower.rows * stride, stride, static_cast<size_t>(width), upper, fill, streaming);
+    FinishStreamingStores(streaming);
     InstallJoinedBlock(header, bits, std::move(joined), width, height);
     return DIB_OK;
 }

@@ -7,6 +7,7 @@
 
 #include "core/dib_layout.h"
 #include "core/pixel_layouts.h"
+#include "edit/row_copy.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -82,10 +83,10 @@ inline void ClearPadding(BYTE* pad, size_t bytes)
 
 // Copies rowBytes of each row and clears the rest of each destination stride.
 inline void CopyRowsPadded(BYTE* dst, size_t dstStride, const BYTE* src, size_t srcStride, size_t rowBytes,
-                           size_t rows)
+                           size_t rows, bool streaming)
 {
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
-        std::memcpy(dst, src, rowBytes);
+        CopyRowBytes(dst, src, rowBytes, streaming);
         ClearPadding(dst + rowBytes, dstStride - rowBytes);
     }
 }
