@@ -63,7 +63,8 @@ void InstallJoinedBlock(BITMAPINFOHEADER& header, BYTE*& bits, BlockPtr<BYTE> jo
 }
 
 // One image's columns of a side-by-side result: fillRows rows of fill at the
-// bottom, then the image's rows. Later fill rows copy the first one's band.
+// bottom, then the image's rows. Later fill rows copy the first one's band,
+// written with ordinary stores so that it stays in the cache.
 void WriteColumnBand(BYTE* dst, size_t dstStride, size_t rows, const RowSource& src, size_t bandBytes,
                      const StoredPixel& fill, bool streaming)
 {
@@ -73,7 +74,7 @@ void WriteColumnBand(BYTE* dst, size_t dstStride, size_t rows, const RowSource& 
         if (r >= fillRows)
             CopyRowBytes(out, src.bits + (r - fillRows) * src.stride, bandBytes, streaming);
         else if (r > 0)
-            std::memcpy(out, dst, bandBytes);
+            CopyRowBytes(out, dst, bandBytes, streaming);
         else
             FillPixelBytes(out, bandBytes, fill);
     }
@@ -120,7 +121,7 @@ void WriteRowBand(BYTE* dst, size_t dstStride, size_t width, const RowSource& sr
         if (r == 0)
             FillPixelBytes(out + pixelBytes, bandBytes, fill);
         else
-            std::memcpy(out + pixelBytes, dst + pixelBytes, bandBytes);
+            CopyRowBytes(out + pixelBytes, dst + pixelBytes, bandBytes, streaming);
         ClearPadding(out + pixelBytes + bandBytes, dstStride - pixelBytes - bandBytes);
     }
 }
