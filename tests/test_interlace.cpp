@@ -136,7 +136,7 @@ TEST(CreateVertInterlaceFrom, FilledColumnsTakeTheColourAndPaddingBecomesZero)
 }
 
 // Several megabytes go by another store path; kept rows still carry their padding.
-TEST(CreateHorzInterlaceFrom, LargeResultsKeepAndFillTheSameRows)
+TEST(Interlace, LargeResultsKeepAndFillTheSameLines)
 {
     InterlaceImage source = MakeSource(DepthCase{24, BI_RGB}, 1501, 1001);
     CDibEdit target;
@@ -149,6 +149,16 @@ TEST(CreateHorzInterlaceFrom, LargeResultsKeepAndFillTheSameRows)
         const BYTE* row = target.GetBmpBitsAddress() + stride * i;
         const BYTE* expected = IsKept(1000 - i, 0) ? source.Row(i) : filled.data();
         ASSERT_EQ(std::memcmp(row, expected, stride), 0) << i;
+    }
+    // Columns: rows are merged in pieces, each piece starting on a column pair.
+    ASSERT_EQ(target.CreateVertInterlaceFrom(source, 1, kColor), DIB_OK);
+    for (int i = 0; i < 1001; i += 97) {
+        const BYTE* row = target.GetBmpBitsAddress() + stride * i;
+        for (int x = 0; x < 1501; ++x) {
+            const BYTE* expected = IsKept(x, 1) ? source.Row(i) + 3 * x : filled.data();
+            ASSERT_EQ(std::memcmp(row + 3 * x, expected, 3), 0) << i << "," << x;
+        }
+        ASSERT_EQ(row[stride - 1], 0);
     }
 }
 
