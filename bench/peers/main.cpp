@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <time.h>
@@ -220,9 +221,13 @@ int main(int argc, char** argv)
 
     const std::pair<int, int> sizes[] = {{1920, 1080}, {256, 256}};
     std::vector<Case> cases;
-    for (const auto& size : sizes)
-        for (CaseMaker maker : CaseMakers())
-            maker(cases, size.first, size.second);
+    for (size_t size = 0; size < std::size(sizes); ++size)
+        for (CaseMaker maker : CaseMakers()) {
+            const size_t made = cases.size();
+            maker(cases, sizes[size].first, sizes[size].second);
+            for (size_t i = made; i < cases.size(); ++i)
+                cases[i].imageSize = size;
+        }
     cases.erase(std::remove_if(cases.begin(), cases.end(),
                                [&](const Case& c) { return Title(c).find(options.filter) == std::string::npos; }),
                 cases.end());
@@ -287,7 +292,7 @@ int main(int argc, char** argv)
             if (timings[i][p].Median() < timings[i][best].Median())
                 best = p;
         const double peer = megapixels / timings[i][best].Median();
-        const MemcpyCase& copy = *copies[c.width == sizes[0].first ? 0 : 1];
+        const MemcpyCase& copy = *copies[c.imageSize];
         const double copyGBs = copy.from.size() / copy.timing.Median() / 1e9;
         std::string check;
         for (size_t p = 1; p < c.contenders.size(); ++p)

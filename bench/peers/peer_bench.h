@@ -56,6 +56,7 @@ struct Case {
     int width = 0;
     int height = 0;
     std::vector<Contender> contenders;  // Velmoro first
+    size_t imageSize = 0;               // which of the benchmark's image sizes, set by the harness
 };
 
 using CaseMaker = void (*)(std::vector<Case>& cases, int width, int height);

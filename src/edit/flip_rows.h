@@ -11,8 +11,10 @@
 namespace velmoro {
 
 // Mirrors the outer pixels of a row of width pixels in place, working inward
-// by whole blocks while two blocks still fit between the ends; returns how many
-// pixels from each end it has placed. The middle is left to the plain loop.
+// by whole blocks while two blocks still fit between the ends, and a middle of
+// at least one block by two overlapping blocks; returns how many pixels from
+// each end it has placed (half the width, rounded up, for the whole row). A
+// middle narrower than a block is left to the plain loop.
 using MirrorBlocksFn = size_t (*)(BYTE* row, size_t width);
 
 // The fastest block mirror this processor runs for 1, 2 or 3 bytes per pixel,

@@ -16,6 +16,17 @@ namespace {
 
 // Both blocks are loaded before either is stored, so the exchange is safe in place.
 template <class Block>
+inline void ExchangeReversed(BYTE* left, BYTE* right)
+{
+    typename Block::Data leftBlock;
+    typename Block::Data rightBlock;
+    Block::Load(left, leftBlock);
+    Block::Load(right, rightBlock);
+    Block::StoreReversed(left, rightBlock);
+    Block::StoreReversed(right, leftBlock);
+}
+
+template <class Block>
 inline size_t MirrorBlockPairs(BYTE* row, size_t width)
 {
     BYTE* left = row;
@@ -23,14 +34,15 @@ inline size_t MirrorBlockPairs(BYTE* row, size_t width)
     size_t done = 0;
     while (width - 2 * done >= 2 * Block::kPixels) {
         right -= Block::kBytes;
-        typename Block::Data leftBlock;
-        typename Block::Data rightBlock;
-        Block::Load(left, leftBlock);
-        Block::Load(right, rightBlock);
-        Block::StoreReversed(left, rightBlock);
-        Block::StoreReversed(right, leftBlock);
+        ExchangeReversed<Block>(left, right);
         left += Block::kBytes;
         done += Block::kPixels;
+    }
+    // A middle of one to two blocks' pixels goes as one more pair of blocks that
+    // overlap: each pixel in the overlap is written twice with the same value.
+    if (width - 2 * done >= Block::kPixels) {
+        ExchangeReversed<Block>(left, right - Block::kBytes);
+        return (width + 1) / 2;
     }
     return done;
 }
