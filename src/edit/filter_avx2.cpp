@@ -53,8 +53,13 @@ VELMORO_AVX2 size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t ro
     const BYTE* below = taps.rows[0];
     const BYTE* own = taps.rows[1];
     const BYTE* above = taps.rows[2];
-    size_t i = n;
-    for (; i + kStepBytes + n <= rowBytes; i += kStepBytes) {
+    if (rowBytes < kStepBytes + 2 * n)
+        return n;
+    // The last step ends at the last interior byte, overlapping the one before when
+    // the interior is not a whole number of steps: harmless, since out is not read.
+    const size_t lastStep = rowBytes - n - kStepBytes;
+    for (size_t next = n;; next += kStepBytes) {
+        const size_t i = next < lastStep ? next : lastStep;
         __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
                            _mm256_setzero_si256()};
         AddWeightedPair(Load(below + i - n), Load(below + i), pairWeights[0], sums);
@@ -68,8 +73,9 @@ VELMORO_AVX2 size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t ro
         const __m256i second = _mm256_packs_epi32(ScaleSums(sums[2], divisor, offsets),
                                                   ScaleSums(sums[3], divisor, offsets));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(first, second));
+        if (i == lastStep)
+            return rowBytes - n;
     }
-    return i;
 }
 
 }  // namespace velmoro

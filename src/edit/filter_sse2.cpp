@@ -57,20 +57,27 @@ size_t FilterRowInterior24Simd(const FilterRowTaps& taps, size_t rowBytes, BYTE*
     const BYTE* below = taps.rows[0];
     const BYTE* own = taps.rows[1];
     const BYTE* above = taps.rows[2];
-    // The right neighbours of the last byte of a step must lie inside the row.
-    for (; i + kStepBytes + n <= rowBytes; i += kStepBytes) {
+    if (i + n >= rowBytes || rowBytes < kStepBytes + 2 * n)
+        return i;
+    // The right neighbours of the last byte of a step must lie inside the row: the
+    // last step ends at the last interior byte, overlapping the one before when the
+    // interior is not a whole number of steps (harmless, since out is not read).
+    const size_t lastStep = rowBytes - n - kStepBytes;
+    for (size_t next = i;; next += kStepBytes) {
+        const size_t at = next < lastStep ? next : lastStep;
         __m128i sums[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
-        AddWeightedPair(Load(below + i - n), Load(below + i), pairWeights[0], sums);
-        AddWeightedPair(Load(below + i + n), Load(own + i - n), pairWeights[1], sums);
-        AddWeightedPair(Load(own + i), Load(own + i + n), pairWeights[2], sums);
-        AddWeightedPair(Load(above + i - n), Load(above + i), pairWeights[3], sums);
-        AddWeightedPair(Load(above + i + n), _mm_setzero_si128(), pairWeights[4], sums);
+        AddWeightedPair(Load(below + at - n), Load(below + at), pairWeights[0], sums);
+        AddWeightedPair(Load(below + at + n), Load(own + at - n), pairWeights[1], sums);
+        AddWeightedPair(Load(own + at), Load(own + at + n), pairWeights[2], sums);
+        AddWeightedPair(Load(above + at - n), Load(above + at), pairWeights[3], sums);
+        AddWeightedPair(Load(above + at + n), _mm_setzero_si128(), pairWeights[4], sums);
         // Signed saturation to 16 bits, then unsigned to 8, is the clamp to 0..255.
         const __m128i low = _mm_packs_epi32(ScaleSums(sums[0], divisor, offsets), ScaleSums(sums[1], divisor, offsets));
         const __m128i high = _mm_packs_epi32(ScaleSums(sums[2], divisor, offsets), ScaleSums(sums[3], divisor, offsets));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(low, high));
+        if (at == lastStep)
+            return rowBytes - n;
     }
-    return i;
 }
 
 }  // namespace velmoro
