@@ -14,8 +14,7 @@ constexpr int kOffset = 128;
 
 void AddFilter(std::vector<Case>& cases, int width, int height)
 {
-    // Velmoro's rows are 32 bits wide per item, like one thread of OpenCV.
-    cv::setNumThreads(1);
+    cv::setNumThreads(1);  // only the calling thread's time is counted
     auto image = std::make_shared<Image>(width, height, 24, BI_RGB, 41);
     auto start = std::make_shared<Bytes>(image->Pixels());
     auto filtered = std::make_shared<cv::Mat>(height, width, CV_8UC3);

@@ -122,6 +122,7 @@ void AddCrop(std::vector<Case>& cases, int width, int height)
 
 void MakeGeometryCases(std::vector<Case>& cases, int width, int height)
 {
+    cv::setNumThreads(1);  // only the calling thread's time is counted
     AddFlips(cases, width, height);
     AddCrop(cases, width, height);
 }
