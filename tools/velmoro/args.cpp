@@ -143,11 +143,11 @@ bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const
 DWORD WriteBmpWhole(CDib& image, const std::string& path)
 {
     DWORD code = DIB_ERR_OPEN;
-    WriteWholeOrNothing(path, [&](const std::string& temp) {
+    const bool written = WriteWholeOrNothing(path, [&](const std::string& temp) {
         code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
         return code == DIB_OK;
     });
-    return code;
+    return written || code != DIB_OK ? code : DIB_ERR_WRITE;  // the rename failed
 }
 
 }  // namespace velmoro_tool
