@@ -1,7 +1,8 @@
 // Operation sequences: the input is a short program over two images A and B of
-// small random sizes and depths. Each step applies one operation with random
-// arguments (rectangles, points, keys, alphas, kernels, phases, selectors, the
-// SIMD flag) to one image, often with the other or itself as its partner. After
+// small random sizes and depths. Each step applies one operation (conversion,
+// compositing, blending, crop, join, flip, interlace, effects, regions, drawing,
+// import, round trips) with random arguments (rectangles, points, keys, alphas,
+// kernels, phases, selectors, the SIMD flag) to one image, often with the other or itself as its partner. After
 // every step both images must satisfy the record's rules (checked byte for byte
 // under AddressSanitizer), and an operation that reports a failure must have left
 // both images exactly as they were.
@@ -128,7 +129,7 @@ private:
 
     DWORD Step(FuzzImage& target, FuzzImage& other)
     {
-        switch (m_input.ConsumeIntegralInRange<int>(0, 20)) {
+        switch (m_input.ConsumeIntegralInRange<int>(0, 26)) {
         case 0: return MakeImage(target);
         case 1: return target.ConvertTo24BitPerPixel();
         case 2: return target.ConvertTo16BitPerPixel(Format());
@@ -182,6 +183,19 @@ private:
             if (!target.IsEmpty())
                 FillPixels(target);
             return DIB_OK;
+        case 20: {
+            CRect rect = Rect();
+            return target.CropFrom(other, m_input.ConsumeBool() ? &rect : NULL);
+        }
+        case 21: return target.JoinHorz(other, Color());
+        case 22: return target.JoinVert(other, Color());
+        case 23: return target.InvertDibVert();
+        case 24: return target.InvertDibHorz();
+        case 25: {
+            const int phase = m_input.ConsumeIntegral<int>();
+            return m_input.ConsumeBool() ? target.CreateHorzInterlaceFrom(other, phase, Color())
+                                         : target.CreateVertInterlaceFrom(other, phase, Color());
+        }
         default: {
             // Assignment cannot report; it copies or keeps the picture.
             target = other;

@@ -252,6 +252,37 @@ TEST(AllocationFailure, CompositingBlendingAndEffectsKeepEveryImage)
     RunEditCases(cases);
 }
 
+TEST(AllocationFailure, CropJoinFlipAndInterlaceKeepEveryImage)
+{
+    std::vector<EditCase> cases;
+    for (int bits : {8, 16, 24}) {
+        const ImageSpec a{23, 7, bits}, b{9, 12, bits};
+        cases.push_back({"crop", a, b,
+                         [](CDibEdit& a, CDibEdit& b) {
+                             CRect rect(1, 2, 7, 9);
+                             return a.CropFrom(b, &rect);
+                         },
+                         2});
+        cases.push_back({"crop of the whole", a, b, [](CDibEdit& a, CDibEdit& b) { return a.CropFrom(b, NULL); }, 2});
+        cases.push_back({"join side by side", a, b, [](CDibEdit& a, CDibEdit& b) { return a.JoinHorz(b, 0x00445566); },
+                         1});
+        cases.push_back({"join with itself", a, b, [](CDibEdit& a, CDibEdit&) { return a.JoinVert(a, 0x00445566); },
+                         1});
+        cases.push_back({"join stacked", a, b, [](CDibEdit& a, CDibEdit& b) { return a.JoinVert(b, 0); }, 1});
+        cases.push_back({"flip", a, b,
+                         [](CDibEdit& a, CDibEdit&) {
+                             const DWORD code = a.InvertDibVert();
+                             return code != DIB_OK ? code : a.InvertDibHorz();
+                         },
+                         0});
+        cases.push_back({"interlace rows", a, b,
+                         [](CDibEdit& a, CDibEdit& b) { return a.CreateHorzInterlaceFrom(b, 1, 0x00FFFFFF); }, 2});
+        cases.push_back({"interlace columns", a, b,
+                         [](CDibEdit& a, CDibEdit& b) { return a.CreateVertInterlaceFrom(b, 0, 0); }, 2});
+    }
+    RunEditCases(cases);
+}
+
 // The receiving image of the three-image form is neither source: its own blocks
 // must survive the failure too.
 TEST(AllocationFailure, CombineKeepsADistinctReceiver)
