@@ -1,5 +1,7 @@
 #include "image_input.h"
 
+#include "command.h"
+
 #include <velmoro/platform/file.h>
 
 namespace velmoro_tool {
@@ -38,6 +40,11 @@ DWORD LoadImageFile(const std::string& path, CDib& image)
         error->Delete();
         return DIB_ERR_FILE_IO;
     }
+}
+
+void LoadInput(const std::string& path, CDib& image)
+{
+    Check(LoadImageFile(path, image), path);
 }
 
 }  // namespace velmoro_tool

@@ -17,6 +17,9 @@ CJPeg* SharedJpegCodec();
 // when the file cannot be opened, DIB_ERR_JPEG for a JPEG without a codec.
 DWORD LoadImageFile(const std::string& path, CDib& image);
 
+// LoadImageFile, throwing a Failure that names the file.
+void LoadInput(const std::string& path, CDib& image);
+
 }  // namespace velmoro_tool
 
 #endif
