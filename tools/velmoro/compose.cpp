@@ -18,17 +18,19 @@ int RunCompose(const Arguments& args)
     CRect rect = args.Has("--rect") ? args.Rect("--rect") : CRect();
     if (rect.left > rect.right || rect.top > rect.bottom)
         throw UsageError("--rect takes L,T,R,B with L <= R and T <= B");
-    CPoint* pointArg = args.Has("--at") ? &point : nullptr;
-    CRect* rectArg = args.Has("--rect") ? &rect : nullptr;
 
     CDibEdit base, overlay;
     LoadInput(baseFile, base);
     LoadInput(overlayFile, overlay);
+    // CombineDib cuts the overlay at a negative point only when it has a source
+    // rectangle; without --rect that is the whole overlay.
+    if (!args.Has("--rect"))
+        rect = CRect(0, 0, overlay.GetWidth(), overlay.GetHeight());
     CDibEdit::TryEnableMMXSupport();  // the twins give the same pixels as the plain rows
     CDibEdit composite;
     CDibEdit& result = args.Has("--in-place") ? base : composite;
-    Check(args.Has("--in-place") ? base.CombineDib(overlay, key, pointArg, rectArg, useKey)
-                                 : composite.CombineDib(base, overlay, key, pointArg, rectArg, useKey),
+    Check(args.Has("--in-place") ? base.CombineDib(overlay, key, &point, &rect, useKey)
+                                 : composite.CombineDib(base, overlay, key, &point, &rect, useKey),
           overlayFile);
     SaveOutput(result, args.Text("OUT"));
     return 0;

@@ -202,16 +202,15 @@ private:
     void OpenAJpeg()
     {
         std::printf("\n3. a JPEG decoded, cropped and filtered\n");
-        CJPeg* codec = nullptr;
+        CJPeg codec;
         Step("load the codec module", [&] {
-            codec = SharedJpegCodec();
-            if (!codec)
+            if (!codec.InitJPEGLibrary(NULL))
                 throw Failure(Path("photo.jpg"), DIB_ERR_JPEG);
             return std::string();
         });
         CDibEdit photo;
         Step("decode photo.jpg", [&] {
-            Check(photo.LoadJPEG(*codec, Path("photo.jpg").c_str()), Path("photo.jpg"));
+            Check(photo.LoadJPEG(codec, Path("photo.jpg").c_str()), Path("photo.jpg"));
             return Describe(photo);
         });
         CDibEdit cropped;

@@ -108,9 +108,9 @@ DWORD PaintSprite(CDib& image, int size)
 DWORD PaintPhoto(CDib& image, int width, int height)
 {
     const double horizon = height * 0.58;
-    const double sunX = width * 0.38, sunY = horizon - height * 0.08, sunRadius = height * 0.07;
+    const double sunX = width * 0.38, sunY = horizon - height * 0.27, sunRadius = height * 0.06;
     auto scene = [=](double x, double y) {
-        const double ridge = horizon - height * (0.08 + 0.22 * Noise(x / width * 4, 0.5, 7, 5));
+        const double ridge = horizon - height * (0.03 + 0.16 * Noise(x / width * 4, 0.5, 7, 5));
         if (y >= ridge && y < horizon)
             return Mix({40, 25, 45}, {70, 40, 60}, Noise(x / 30, y / 30, 3, 3));
         const double sun = std::hypot(x - sunX, y - sunY) / sunRadius;
