@@ -24,9 +24,10 @@ int RunConvert(const Arguments& args)
     const std::string& in = args.Text("IN");
     const std::string& out = args.Text("OUT");
     const bool jpeg = IsJpegName(out);
-    const int bits = args.Int("--bits", 16, 24, 0);
-    if (bits != 0 && bits != 16 && bits != 24)
-        throw UsageError("--bits takes 16 or 24, not '" + args.Text("--bits") + "'");
+    const std::string bitsText = args.Text("--bits", "");
+    if (!bitsText.empty() && bitsText != "16" && bitsText != "24")
+        throw UsageError("--bits takes 16 or 24, not '" + bitsText + "'");
+    const int bits = bitsText.empty() ? 0 : std::stoi(bitsText);
     if (bits != 16 && (args.Has("--layout") || args.Has("--dither")))
         throw UsageError("--layout and --dither go with --bits 16");
     if (jpeg && bits == 16)
