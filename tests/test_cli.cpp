@@ -163,8 +163,9 @@ TEST_F(VelmoroCli, HelpVersionAndUnknownCommands)
 {
     Outcome outcome = Run({"--help"});
     EXPECT_EQ(outcome.status, 0);
-    for (const char* command : {"info", "convert", "create", "compose", "blend", "mask", "fade", "filter", "pick",
-                                "region", "draw", "pack", "list", "unpack", "refresh", "demo"})
+    for (const char* command : {"info", "convert", "create", "compose", "blend", "crop", "join", "flip", "interlace",
+                                "mask", "fade", "filter", "pick", "region", "draw", "pack", "list", "unpack",
+                                "refresh", "demo"})
         EXPECT_NE(outcome.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
     outcome = Run({"compose", "--help"});
     EXPECT_EQ(outcome.status, 0);
@@ -310,6 +311,40 @@ TEST_F(VelmoroCli, BlendMixesImagesOfOneSize)
     ExpectSuccess({"blend", "white.bmp", "black.bmp", "grey.bmp", "--alpha", "128"});
     EXPECT_EQ(Pick("grey.bmp", "3,1"), "7F7F7F\n");
     ExpectFailure({"blend", "white.bmp", "wide.bmp", "out.bmp", "--alpha", "9"}, 1, "DIB_ERR_BAD_ARGUMENT");
+}
+
+TEST_F(VelmoroCli, CropJoinFlipAndInterlace)
+{
+    ExpectSuccess({"create", "base.bmp", "--size", "6x4", "--bits", "24", "--color", "000080"});
+    ExpectSuccess({"create", "dot.bmp", "--size", "1x1", "--bits", "24", "--color", "FFFFFF"});
+    ExpectSuccess({"compose", "base.bmp", "dot.bmp", "marked.bmp", "--at", "1,0"});
+    MakeBmp("mono.bmp", 4, 4, 1, 0);
+
+    ExpectSuccess({"crop", "marked.bmp", "cut.bmp", "1,0,3,9"});  // clipped to the picture
+    EXPECT_EQ(Shape("cut.bmp"), "2 x 4, 24 bits");
+    EXPECT_EQ(Pick("cut.bmp", "0,0"), "FFFFFF\n");
+    ExpectFailure({"crop", "marked.bmp", "out.bmp", "6,0,9,4"}, 1, "velmoro crop: marked.bmp: DIB_ERR_");
+
+    ExpectSuccess({"join", "marked.bmp", "cut.bmp", "pair.bmp", "--horz", "--fill", "00FF00"});
+    EXPECT_EQ(Shape("pair.bmp"), "8 x 4, 24 bits");
+    EXPECT_EQ(Pick("pair.bmp", "6,0"), "FFFFFF\n");
+    ExpectSuccess({"join", "marked.bmp", "cut.bmp", "stack.bmp", "--vert", "--fill", "00FF00"});
+    EXPECT_EQ(Pick("stack.bmp", "5,7"), "00FF00\n");
+    ExpectFailure({"join", "marked.bmp", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro join: mono.bmp: DIB_ERR_");
+    ExpectFailure({"join", "marked.bmp", "cut.bmp", "out.bmp", "--vert", "--horz"}, 2, "give either --horz or --vert");
+
+    ExpectSuccess({"flip", "marked.bmp", "mirrored.bmp", "--horz"});
+    EXPECT_EQ(Pick("mirrored.bmp", "4,0"), "FFFFFF\n");
+    ExpectSuccess({"flip", "marked.bmp", "upside.bmp", "--vert"});
+    EXPECT_EQ(Pick("upside.bmp", "1,3"), "FFFFFF\n");
+    ExpectFailure({"flip", "marked.bmp", "out.bmp"}, 2, "give either --vert or --horz");
+    ExpectFailure({"flip", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro flip: mono.bmp: DIB_ERR_BAD_DEPTH");
+
+    ExpectSuccess({"interlace", "base.bmp", "lines.bmp", "--horz", "--phase", "1", "--fill", "FF0000"});
+    EXPECT_EQ(Pick("lines.bmp", "0,0"), "000080\n");
+    EXPECT_EQ(Pick("lines.bmp", "0,1"), "FF0000\n");
+    ExpectFailure({"interlace", "base.bmp", "out.bmp", "--horz", "--phase", "2"}, 2, "--phase takes a whole number from 0 to 1");
+    ExpectFailure({"interlace", "mono.bmp", "out.bmp", "--vert", "--phase", "0"}, 1, "DIB_ERR_BAD_DEPTH");
 }
 
 TEST_F(VelmoroCli, PixelEffects)

@@ -115,8 +115,32 @@ protected:
     DWORD AlphaBlendDirect24MMX(CDibEdit& first, CDibEdit& second, unsigned char alpha);
 
     // Crop, join and flip workers.
+    // The crop workers copy the rectangle (left, right in columns; top, bottom in
+    // stored rows, bottom exclusive) of the source into rows of stride(width)
+    // bytes with zero padding. A source of another depth or a rectangle outside
+    // the source writes nothing.
+    void Crop8BitImage(CDibEdit& source, const CRect& rect, BYTE* dst);
+    void Crop16BitImage(CDibEdit& source, const CRect& rect, BYTE* dst);
+    void Crop24BitImage(CDibEdit& source, const CRect& rect, BYTE* dst);
+    DWORD Join8BitHorz(CDibEdit& other, DWORD fillColor);
+    DWORD Join16BitHorz(CDibEdit& other, DWORD fillColor);
+    DWORD Join24BitHorz(CDibEdit& other, DWORD fillColor);
+    DWORD Join8BitVert(CDibEdit& other, DWORD fillColor);
+    DWORD Join16BitVert(CDibEdit& other, DWORD fillColor);
+    DWORD Join24BitVert(CDibEdit& other, DWORD fillColor);
 
     // Interlace variants and scan-line writers.
+    DWORD Create8BitHorzInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+    DWORD Create16BitHorzInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+    DWORD Create24BitHorzInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+    DWORD Create8BitVertInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+    DWORD Create16BitVertInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+    DWORD Create24BitVertInterlaceFrom(CDibEdit& source, int phase, DWORD fillColor);
+    // Each writes exactly bytes (or count) pixel bytes, a last pixel cut short
+    // when they do not divide evenly, then pad zero bytes.
+    void FillIndexScanLine(BYTE* row, DWORD count, DWORD pad, BYTE index);
+    void FillRGB16ScanLine(BYTE* row, DWORD bytes, DWORD pad, DWORD color, DWORD format);
+    void FillRGBScanLine(BYTE* row, DWORD bytes, DWORD pad, DWORD color);
 
     // Pixel-effect members. The colour-at-point members take the point as x and
     // stored row.

@@ -93,7 +93,7 @@ ImageSnapshot::ImageSnapshot(const CDib& image)
         return;
     const BYTE* info = reinterpret_cast<const BYTE*>(image.GetBmpInfoAddress());
     this->info.assign(info, info + InfoBytesOf(image.GetBmpInfoAddress()));
-    const int stride = ((image.GetWidth() * image.GetBitCount() + 31) >> 3) & ~3;
+    const int64_t stride = ((int64_t{image.GetWidth()} * image.GetBitCount() + 31) >> 3) & ~int64_t{3};
     const size_t pixelBytes = static_cast<size_t>(stride) * static_cast<size_t>(image.GetHeight());
     bits.assign(image.GetBmpBitsAddress(), image.GetBmpBitsAddress() + pixelBytes);
 }

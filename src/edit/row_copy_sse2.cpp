@@ -1,0 +1,71 @@
+// Streaming row copies. SSE2 is part of every x86-64 processor; elsewhere the
+// copy is a plain memcpy.
+#include "edit/row_copy.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace velmoro {
+
+#if defined(__SSE2__)
+
+namespace {
+
+// Streaming stores need 16-byte aligned targets: an unaligned head and the
+// tail go through memcpy.
+void StreamBytes(BYTE* dst, const BYTE* src, size_t bytes)
+{
+    const size_t misalignment = reinterpret_cast<uintptr_t>(dst) & 15;
+    size_t done = misalignment == 0 ? 0 : 16 - misalignment;
+    if (done >= bytes) {
+        std::memcpy(dst, src, bytes);
+        return;
+    }
+    std::memcpy(dst, src, done);
+    for (; done + 64 <= bytes; done += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done + 48));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + done), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + done + 16), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + done + 32), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + done + 48), d);
+    }
+    for (; done + 16 <= bytes; done += 16)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + done),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + done)));
+    std::memcpy(dst + done, src + done, bytes - done);
+}
+
+}  // namespace
+
+void CopyRowBytes(BYTE* dst, const BYTE* src, size_t bytes, bool streaming)
+{
+    if (streaming)
+        StreamBytes(dst, src, bytes);
+    else
+        std::memcpy(dst, src, bytes);
+}
+
+void FinishStreamingStores(bool streaming)
+{
+    if (streaming)
+        _mm_sfence();
+}
+
+#else
+
+void CopyRowBytes(BYTE* dst, const BYTE* src, size_t bytes, bool)
+{
+    std::memcpy(dst, src, bytes);
+}
+
+void FinishStreamingStores(bool) {}
+
+#endif
+
+}  // namespace velmoro
