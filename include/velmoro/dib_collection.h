@@ -7,6 +7,9 @@
 #include <velmoro/platform/file.h>
 #include <velmoro/platform/string.h>
 
+#include <cstddef>
+#include <new>
+
 class CDibEditNode;
 class CDibEditList;
 
@@ -22,6 +25,14 @@ public:
     // or keeps its own (assignment).
     CDibEditNode(const CDibEditNode& other);
     CDibEditNode& operator=(const CDibEditNode& other);
+
+    // Nodes come from the library's block allocator like every block it owns, so a
+    // node the library cannot make fails like any other allocation. new and delete
+    // pair as usual; the plain form throws std::bad_alloc.
+    static void* operator new(std::size_t bytes);
+    static void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept;
+    static void operator delete(void* node) noexcept;
+    static void operator delete(void* node, const std::nothrow_t&) noexcept;
 
     void SetID(WORD id) { m_wID = id; }
     WORD GetID() const { return m_wID; }

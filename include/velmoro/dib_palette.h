@@ -16,8 +16,7 @@ public:
     CDibPal& operator=(const CDibPal& other);
 
     // The image's colour table as a palette, or the halftone palette for an image
-    // without one. 1 on success, 0 on failure (also for an empty image, which
-    // keeps the old palette).
+    // without one. 1 on success, 0 on failure, which keeps the old palette.
     int Create(const CDib& image);
     // Entries of the palette held; 0 when there is none.
     int GetNumColor() const;

@@ -16,6 +16,28 @@ constexpr uint64_t kFixedBytesAfterLength = 9;
 
 }  // namespace
 
+void* CDibEditNode::operator new(std::size_t bytes)
+{
+    if (void* node = AllocateBlock(bytes))
+        return node;
+    throw std::bad_alloc();
+}
+
+void* CDibEditNode::operator new(std::size_t bytes, const std::nothrow_t&) noexcept
+{
+    return AllocateBlock(bytes);
+}
+
+void CDibEditNode::operator delete(void* node) noexcept
+{
+    FreeBlock(node);
+}
+
+void CDibEditNode::operator delete(void* node, const std::nothrow_t&) noexcept
+{
+    FreeBlock(node);
+}
+
 CDibEditNode::CDibEditNode() : m_pBeforeNode(NULL), m_pAfterNode(NULL), m_wID(0) {}
 
 CDibEditNode::~CDibEditNode() = default;

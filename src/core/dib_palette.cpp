@@ -37,6 +37,17 @@ HPALETTE DuplicatePalette(HPALETTE palette)
     return CreatePalette(logical.get());
 }
 
+// The old palette goes only once the new one exists, so a failed Create keeps it.
+int TakePalette(HPALETTE& held, HPALETTE made)
+{
+    if (!made)
+        return 0;
+    if (held)
+        DeleteObject(held);
+    held = made;
+    return 1;
+}
+
 }  // namespace
 
 CDibPal::CDibPal() : m_hPalette(NULL) {}
@@ -72,11 +83,9 @@ int CDibPal::Create(const CDib& image)
         HDC hdc = GetWindowDC(NULL);
         if (!hdc)
             return 0;
-        if (m_hPalette)
-            DeleteObject(m_hPalette);
-        m_hPalette = CreateHalftonePalette(hdc);
+        HPALETTE halftone = CreateHalftonePalette(hdc);
         ReleaseDC(NULL, hdc);
-        return m_hPalette ? 1 : 0;
+        return TakePalette(m_hPalette, halftone);
     }
     // The entry count is a 16-bit field of the palette; larger tables are cut to it.
     const WORD count = static_cast<WORD>(entries);
@@ -87,10 +96,7 @@ int CDibPal::Create(const CDib& image)
     PALETTEENTRY* out = logical->palPalEntry;
     for (WORD i = 0; i < count; ++i)
         out[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
-    if (m_hPalette)
-        DeleteObject(m_hPalette);
-    m_hPalette = CreatePalette(logical.get());
-    return m_hPalette ? 1 : 0;
+    return TakePalette(m_hPalette, CreatePalette(logical.get()));
 }
 
 int CDibPal::GetNumColor() const

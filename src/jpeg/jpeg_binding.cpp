@@ -2,8 +2,10 @@
 // codec's results through unchanged.
 #include <velmoro/jpeg.h>
 
+#include "core/blocks.h"
 #include "platform/library_location.h"
 
+#include <cstring>
 #include <new>
 #include <type_traits>
 
@@ -16,6 +18,16 @@ struct PropertiesBlock {
 };
 static_assert(sizeof(PropertiesBlock) == kJpegPropertiesBytes, "the record block is 20032 bytes");
 static_assert(std::is_standard_layout_v<PropertiesBlock>, "the properties sit at the block's address");
+
+// A zero-filled record block from the library's allocator; NULL when memory is short.
+JPEG_CORE_PROPERTIES* NewPropertiesRecord()
+{
+    void* block = velmoro::AllocateBlock(sizeof(PropertiesBlock));
+    if (!block)
+        return NULL;
+    std::memset(block, 0, sizeof(PropertiesBlock));
+    return &static_cast<PropertiesBlock*>(block)->properties;
+}
 
 template <typename Proc>
 Proc Resolve(HMODULE module, const char* name)
@@ -32,7 +44,7 @@ CJPeg::CJPeg()
 
 CJPeg::~CJPeg()
 {
-    delete reinterpret_cast<PropertiesBlock*>(m_pProperties);
+    velmoro::FreeBlock(m_pProperties);
     ReleaseModule();
 }
 
@@ -51,7 +63,7 @@ int CJPeg::InitJPEGLibrary(const char* path)
 {
     // A second load replaces the first: its record belongs to the old codec and
     // goes with it, so no module reference or record is ever lost.
-    delete reinterpret_cast<PropertiesBlock*>(m_pProperties);
+    velmoro::FreeBlock(m_pProperties);
     m_pProperties = NULL;
     ReleaseModule();
 
@@ -83,14 +95,13 @@ int CJPeg::IsCodecLoaded() const
 
 IJLERR CJPeg::JpgInitConversion()
 {
-    delete reinterpret_cast<PropertiesBlock*>(m_pProperties);
+    velmoro::FreeBlock(m_pProperties);
     m_pProperties = NULL;
     if (!IsCodecLoaded())
         return IJL_ERR_NO_CODEC;
-    PropertiesBlock* block = new (std::nothrow) PropertiesBlock();  // value-initialised: all zeros
-    if (!block)
+    m_pProperties = NewPropertiesRecord();
+    if (!m_pProperties)
         return IJL_MEMORY_ERROR;
-    m_pProperties = &block->properties;
     return m_pfnInit(m_pProperties);
 }
 
@@ -99,7 +110,7 @@ IJLERR CJPeg::JpgEndConversion()
     if (!IsCodecLoaded())
         return IJL_ERR_NO_CODEC;
     const IJLERR result = m_pfnFree(m_pProperties);
-    delete reinterpret_cast<PropertiesBlock*>(m_pProperties);
+    velmoro::FreeBlock(m_pProperties);
     m_pProperties = NULL;
     return result;
 }

@@ -154,9 +154,9 @@ int GetDIBits(HDC hdc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMA
         return static_cast<int>(end - first);
 
     const bool copyIndices = header.biBitCount <= 8 && header.biBitCount == bitmap->bitsPerPixel;
-    BlockPtr<Xrgb> pixels = MakeBlock<Xrgb>(copyIndices ? 0 : sizeof(Xrgb) * static_cast<uint64_t>(bitmap->width));
-    if (!pixels)
-        return 0;
+    // Rows convert through a fixed working span, so reading bits needs no memory.
+    constexpr int64_t kSpanPixels = 256;
+    Xrgb span[kSpanPixels];
     const PixelFormat surfaceFormat = SurfaceFormat(*bitmap, context->palette);
     for (int64_t line = first; line < end; ++line) {
         BYTE* destination = static_cast<BYTE*>(bits) + (line - first) * stride;
@@ -164,9 +164,12 @@ int GetDIBits(HDC hdc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMA
         std::memset(destination, 0, static_cast<size_t>(stride));
         if (copyIndices) {
             CopyIndexRow(source, bitmap->width, bitmap->bitsPerPixel, destination);
-        } else {
-            DecodeRow(source, 0, bitmap->width, surfaceFormat, pixels.get());
-            EncodeRow(pixels.get(), bitmap->width, dibFormat, destination, 0);
+            continue;
+        }
+        for (int64_t x = 0; x < bitmap->width; x += kSpanPixels) {
+            const int64_t count = std::min<int64_t>(kSpanPixels, bitmap->width - x);
+            DecodeRow(source, x, count, surfaceFormat, span);
+            EncodeRow(span, count, dibFormat, destination, x);
         }
     }
     return static_cast<int>(end - first);

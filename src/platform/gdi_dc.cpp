@@ -13,18 +13,18 @@ constexpr int kScreenHeight = 768;
 
 Bitmap* ScreenSurface()
 {
-    static Bitmap* screen = NewBitmap(kScreenWidth, kScreenHeight, 32, true);
-    return screen;
+    static std::atomic<Bitmap*> screen{nullptr};
+    return StockObject(screen, [] { return NewBitmap(kScreenWidth, kScreenHeight, 32, true); });
 }
 
 // What a new memory context draws on until a bitmap is selected.
 Bitmap* StockMonoBitmap()
 {
-    static Bitmap* stock = [] {
+    static std::atomic<Bitmap*> stock{nullptr};
+    return StockObject(stock, [] {
         Bitmap* bitmap = NewBitmap(1, 1, 1, true);
         return RegisterObject(bitmap) ? bitmap : nullptr;
-    }();
-    return stock;
+    });
 }
 
 HDC NewContext(bool screen, Bitmap* surface)

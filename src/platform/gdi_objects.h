@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 struct VelmoroGdiObject {
     enum class Kind { Bitmap, Palette, Region };
@@ -78,6 +79,21 @@ T* Find(HGDIOBJ handle)
 {
     VelmoroGdiObject* object = FindObject(handle);
     return object && object->kind == T::kKind ? static_cast<T*>(object) : nullptr;
+}
+
+// A process-wide stock object, made on first use. An attempt that fails (memory
+// short) is repeated on the next use, so one failure does not leave the process
+// without the object for good.
+template <typename T, typename Make>
+T* StockObject(std::atomic<T*>& slot, Make make)
+{
+    if (T* made = slot.load(std::memory_order_acquire))
+        return made;
+    static std::mutex making;
+    std::lock_guard<std::mutex> lock(making);
+    if (!slot.load(std::memory_order_relaxed))
+        slot.store(make(), std::memory_order_release);
+    return slot.load(std::memory_order_relaxed);
 }
 
 // A bitmap of zeros (rows top-down, even-padded); NULL for sizes or depths it refuses.

@@ -45,7 +45,8 @@ namespace gdi {
 
 Palette* DefaultPalette()
 {
-    static Palette* stock = [] {
+    static std::atomic<Palette*> stock{nullptr};
+    return StockObject(stock, [] {
         Palette* palette = NewPalette(2 * kStaticColorsPerEnd, true);
         if (!palette)
             return palette;
@@ -55,8 +56,7 @@ Palette* DefaultPalette()
                 EntryFromQuad(kHalftoneTable[kHalftoneEntries - kStaticColorsPerEnd + i]);
         }
         return RegisterObject(palette) ? palette : nullptr;
-    }();
-    return stock;
+    });
 }
 
 }  // namespace gdi

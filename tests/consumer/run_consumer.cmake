@@ -20,6 +20,25 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G Nin
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/consumer)
 
+# The tour runs in its own folder, on a JPEG from the corpus when there is one.
+set(tour_jpeg ${SOURCE_DIR}/../shared/corpus/jpeg/testorig.jpg)
+if(NOT EXISTS ${tour_jpeg})
+  set(tour_jpeg "")
+endif()
+file(MAKE_DIRECTORY ${WORK_DIR}/tour)
+execute_process(COMMAND ${WORK_DIR}/build/tour ${tour_jpeg} WORKING_DIRECTORY ${WORK_DIR}/tour
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK_DIR}/tour/tour-scene.bmp)
+  message(FATAL_ERROR "the tour failed (${rc}):\n${out}")
+endif()
+# The README shows the tour as it stands in tour.cpp.
+file(READ ${SOURCE_DIR}/tests/consumer/tour.cpp tour_text)
+file(READ ${SOURCE_DIR}/README.md readme_text)
+string(FIND "${readme_text}" "${tour_text}" tour_at)
+if(tour_at EQUAL -1)
+  message(FATAL_ERROR "README.md does not hold tests/consumer/tour.cpp as it stands; copy it in again")
+endif()
+
 # The same program through pkg-config alone.
 find_program(PKG_CONFIG pkg-config REQUIRED)
 set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)

@@ -47,17 +47,27 @@ const unsigned char* Bytes(const void* record)
     return static_cast<const unsigned char*>(record);
 }
 
-const VelmoroResourceInfo kEntries[] = {
+// The last entry, resource 100, carries whatever bytes a test hands in through
+// velmoro_test_set_file_resource: packed DIBs kept as data files.
+VelmoroResourceInfo g_entries[] = {
     {1, sizeof kLaterHeader, Bytes(&kLaterHeader)},
     {2, 20, Bytes(&kCutHeader)},  // the header itself cut short
     {3, offsetof(Paletted4x4, rows) + sizeof kShortRows.rows, Bytes(&kShortRows)},  // not the padded sizeof
     {4, sizeof kSmallSizeImage, Bytes(&kSmallSizeImage)},
     {5, sizeof kGood, Bytes(&kGood)},
+    {100, 0, nullptr},
 };
 
 }  // namespace
 
 extern "C" {
 __attribute__((visibility("default"))) extern const VelmoroResourceTable velmoro_bitmap_resources;
-const VelmoroResourceTable velmoro_bitmap_resources = {sizeof kEntries / sizeof kEntries[0], kEntries};
+const VelmoroResourceTable velmoro_bitmap_resources = {sizeof g_entries / sizeof g_entries[0], g_entries};
+
+__attribute__((visibility("default"))) void velmoro_test_set_file_resource(const unsigned char* data, uint32_t size)
+{
+    VelmoroResourceInfo& slot = g_entries[sizeof g_entries / sizeof g_entries[0] - 1];
+    slot.data = data;
+    slot.size = size;
+}
 }

@@ -1,5 +1,6 @@
 #include "args.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,97 @@
 
 namespace velmoro_tool {
 namespace {
+
+bool IsOptionName(const std::string& text)
+{
+    return text.size() > 2 && text.compare(0, 2, "--") == 0;
+}
+
+std::string WithoutBrackets(std::string text)
+{
+    for (const char bracket : {'[', ']'})
+        text.erase(std::remove(text.begin(), text.end(), bracket), text.end());
+    return text;
+}
+
+struct Positional {
+    std::string name;
+    bool optional;
+    bool repeated;
+};
+
+struct Syntax {
+    std::vector<Positional> positionals;
+    std::map<std::string, std::string> options;  // name -> value placeholder, empty for a flag
+};
+
+Syntax ParseUsage(const std::string& usage)
+{
+    std::vector<std::string> tokens;
+    std::istringstream stream(usage);
+    for (std::string token; stream >> token;)
+        tokens.push_back(token);
+    Syntax syntax;
+    size_t i = 0;
+    for (; i < tokens.size() && !IsOptionName(WithoutBrackets(tokens[i])); ++i) {
+        std::string name = WithoutBrackets(tokens[i]);
+        const bool repeated = name.size() > 3 && name.compare(name.size() - 3, 3, "...") == 0;
+        syntax.positionals.push_back({name, tokens[i][0] == '[', repeated});
+    }
+    while (i < tokens.size()) {
+        const std::string names = WithoutBrackets(tokens[i++]);
+        const bool takesValue = i < tokens.size() && !IsOptionName(WithoutBrackets(tokens[i]));
+        const std::string placeholder = takesValue ? WithoutBrackets(tokens[i++]) : std::string();
+        std::istringstream alternatives(names);
+        for (std::string name; std::getline(alternatives, name, '|');)
+            syntax.options[name] = placeholder;
+    }
+    return syntax;
+}
+
+std::string Quoted(const std::string& text)
+{
+    return "'" + text + "'";
+}
+
+bool ParseInt(const std::string& text, int& value)
+{
+    if (text.empty())
+        return false;
+    char* end = NULL;
+    errno = 0;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool ParseIntList(const std::string& text, size_t count, std::vector<int>& values)
+{
+    std::vector<int> parsed;
+    std::stringstream stream(text);
+    for (std::string item; std::getline(stream, item, ',');) {
+        int value = 0;
+        if (!ParseInt(item, value))
+            return false;
+        parsed.push_back(value);
+    }
+    if (parsed.size() != count || text.back() == ',')
+        return false;
+    values = parsed;
+    return true;
+}
+
+bool ParseColor(const std::string& text, DWORD& color)
+{
+    const std::string hex = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+    if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    const unsigned long rrggbb = std::strtoul(hex.c_str(), NULL, 16);
+    color = RGB(rrggbb >> 16, rrggbb >> 8, rrggbb);
+    return true;
+}
 
 // Reserves an unused name in the output's own folder, so the rename stays on one
 // file system; the file is made with the usual permissions, unlike mkstemp's.
@@ -30,102 +122,150 @@ std::string ReserveTempName(const std::string& path)
 
 }  // namespace
 
-bool ParseColor(const std::string& text, DWORD& color)
+Arguments::Arguments(const std::string& usage, const std::vector<std::string>& args)
 {
-    const std::string hex = !text.empty() && text[0] == '#' ? text.substr(1) : text;
-    if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        return false;
-    const unsigned long rrggbb = std::strtoul(hex.c_str(), NULL, 16);
-    color = RGB(rrggbb >> 16, rrggbb >> 8, rrggbb);
-    return true;
-}
-
-bool ParseInt(const std::string& text, int& value)
-{
-    if (text.empty())
-        return false;
-    char* end = NULL;
-    errno = 0;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX)
-        return false;
-    value = static_cast<int>(parsed);
-    return true;
-}
-
-bool ParseLayout(const std::string& text, DWORD& format)
-{
-    if (text != "555" && text != "565")
-        return false;
-    format = text == "565" ? DIB_FORMAT_565 : DIB_FORMAT_555;
-    return true;
-}
-
-bool ParseIntList(const std::string& text, size_t count, std::vector<int>& values)
-{
-    std::vector<int> parsed;
-    std::stringstream stream(text);
-    std::string item;
-    while (std::getline(stream, item, ',')) {
-        int value = 0;
-        if (!ParseInt(item, value))
-            return false;
-        parsed.push_back(value);
-    }
-    if (parsed.size() != count || (!text.empty() && text.back() == ','))
-        return false;
-    values = parsed;
-    return true;
-}
-
-bool ParsePoint(const std::string& text, CPoint& point)
-{
-    std::vector<int> values;
-    if (!ParseIntList(text, 2, values))
-        return false;
-    point = CPoint(values[0], values[1]);
-    return true;
-}
-
-bool ParseRect(const std::string& text, CRect& rect)
-{
-    std::vector<int> values;
-    if (!ParseIntList(text, 4, values))
-        return false;
-    rect = CRect(values[0], values[1], values[2], values[3]);
-    return true;
-}
-
-bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& optionNames,
-               ParsedArgs& parsed, std::string& error)
-{
+    const Syntax syntax = ParseUsage(usage);
+    std::vector<std::string> positionals;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
-            parsed.positional.push_back(arg);
+        if (!IsOptionName(args[i])) {
+            positionals.push_back(args[i]);
             continue;
         }
-        bool known = false;
-        for (const std::string& name : optionNames)
-            known = known || name == arg;
-        if (!known) {
-            error = "unknown option " + arg;
-            return false;
-        }
-        if (i + 1 == args.size()) {
-            error = arg + " needs a value";
-            return false;
-        }
-        parsed.options[arg] = args[++i];
+        const auto option = syntax.options.find(args[i]);
+        if (option == syntax.options.end())
+            throw UsageError("unknown option " + args[i]);
+        if (m_values.count(args[i]))
+            throw UsageError(args[i] + " given twice");
+        const std::string& placeholder = option->second;
+        if (!placeholder.empty() && i + 1 == args.size())
+            throw UsageError(args[i] + " needs a value (" + placeholder + ")");
+        const std::string& name = args[i];
+        m_values[name] = {placeholder.empty() ? std::string() : args[++i]};
     }
-    return true;
+    for (const auto& option : syntax.options)
+        m_placeholders[option.first] = option.first + (option.second.empty() ? "" : " " + option.second);
+
+    size_t next = 0;
+    for (const Positional& positional : syntax.positionals) {
+        m_placeholders[positional.name] = positional.name;
+        if (next == positionals.size()) {
+            if (!positional.optional)
+                throw UsageError(positional.name + " is missing");
+            continue;
+        }
+        const size_t count = positional.repeated ? positionals.size() - next : 1;
+        m_values[positional.name].assign(positionals.begin() + next, positionals.begin() + next + count);
+        next += count;
+    }
+    if (next < positionals.size())
+        throw UsageError("unexpected argument " + Quoted(positionals[next]));
 }
 
-bool ParseSize(const std::string& text, int& width, int& height)
+const std::string& Arguments::Text(const std::string& name) const
 {
-    const size_t cross = text.find('x');
-    return cross != std::string::npos && ParseInt(text.substr(0, cross), width) &&
-           ParseInt(text.substr(cross + 1), height) && width > 0 && height > 0;
+    const auto found = m_values.find(name);
+    if (found == m_values.end()) {
+        const auto placeholder = m_placeholders.find(name);
+        throw UsageError((placeholder == m_placeholders.end() ? name : placeholder->second) + " is missing");
+    }
+    return found->second.front();
+}
+
+std::string Arguments::Text(const std::string& name, const std::string& fallback) const
+{
+    return Has(name) ? Text(name) : fallback;
+}
+
+const std::vector<std::string>& Arguments::List(const std::string& name) const
+{
+    Text(name);
+    return m_values.find(name)->second;
+}
+
+template <typename T>
+T Arguments::Convert(const std::string& name, const char* expected,
+                     const std::function<bool(const std::string&, T&)>& parse) const
+{
+    const std::string& text = Text(name);
+    T value{};
+    if (!parse(text, value))
+        throw UsageError(name + " takes " + expected + ", not " + Quoted(text));
+    return value;
+}
+
+int Arguments::Int(const std::string& name, int min, int max) const
+{
+    const std::string expected = min == INT32_MIN && max == INT32_MAX
+                                     ? "a whole number"
+                                     : "a whole number from " + std::to_string(min) + " to " + std::to_string(max);
+    return Convert<int>(name, expected.c_str(), [min, max](const std::string& text, int& value) {
+        return ParseInt(text, value) && value >= min && value <= max;
+    });
+}
+
+int Arguments::Int(const std::string& name, int min, int max, int fallback) const
+{
+    return Has(name) ? Int(name, min, max) : fallback;
+}
+
+DWORD Arguments::Color(const std::string& name) const
+{
+    return Convert<DWORD>(name, "a colour RRGGBB in hexadecimal", ParseColor);
+}
+
+DWORD Arguments::Color(const std::string& name, DWORD fallback) const
+{
+    return Has(name) ? Color(name) : fallback;
+}
+
+DWORD Arguments::Layout(const std::string& name, DWORD fallback) const
+{
+    if (!Has(name))
+        return fallback;
+    return Convert<DWORD>(name, "555 or 565", [](const std::string& text, DWORD& format) {
+        format = text == "565" ? DIB_FORMAT_565 : DIB_FORMAT_555;
+        return text == "555" || text == "565";
+    });
+}
+
+CPoint Arguments::Point(const std::string& name) const
+{
+    const std::vector<int> values = Convert<std::vector<int>>(name, "X,Y", [](const std::string& text, std::vector<int>& v) {
+        return ParseIntList(text, 2, v);
+    });
+    return CPoint(values[0], values[1]);
+}
+
+CRect Arguments::Rect(const std::string& name) const
+{
+    const std::vector<int> v = Convert<std::vector<int>>(name, "L,T,R,B", [](const std::string& text, std::vector<int>& v) {
+        return ParseIntList(text, 4, v);
+    });
+    return CRect(v[0], v[1], v[2], v[3]);
+}
+
+Extent Arguments::Size(const std::string& name) const
+{
+    return Convert<Extent>(name, "WxH with both sides positive", [](const std::string& text, Extent& size) {
+        const size_t cross = text.find('x');
+        return cross != std::string::npos && ParseInt(text.substr(0, cross), size.width) &&
+               ParseInt(text.substr(cross + 1), size.height) && size.width > 0 && size.height > 0;
+    });
+}
+
+std::vector<int> Arguments::Ints(const std::string& name, size_t count) const
+{
+    const std::string expected = std::to_string(count) + " integers separated by commas";
+    return Convert<std::vector<int>>(name, expected.c_str(), [count](const std::string& text, std::vector<int>& v) {
+        return ParseIntList(text, count, v);
+    });
+}
+
+bool Arguments::Choose(const std::string& first, const std::string& second) const
+{
+    if (Has(first) == Has(second))
+        throw UsageError("give either " + first + " or " + second);
+    return Has(first);
 }
 
 bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write)
@@ -142,12 +282,12 @@ bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const
 
 DWORD WriteBmpWhole(CDib& image, const std::string& path)
 {
-    DWORD code = DIB_ERR_OPEN;
+    DWORD code = DIB_ERR_WRITE;
     const bool written = WriteWholeOrNothing(path, [&](const std::string& temp) {
         code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
         return code == DIB_OK;
     });
-    return written || code != DIB_OK ? code : DIB_ERR_WRITE;  // the rename failed
+    return written ? DIB_OK : code == DIB_OK ? DIB_ERR_WRITE : code;
 }
 
 }  // namespace velmoro_tool

@@ -1,49 +1,31 @@
-// velmoro create: a blank BMP file of one colour.
-#include "args.h"
+// velmoro create: a blank image of one colour.
 #include "command.h"
+#include "image_output.h"
 
 #include <velmoro/dib.h>
 
 namespace velmoro_tool {
 namespace {
 
-int RunCreate(const std::vector<std::string>& args)
+int RunCreate(const Arguments& args)
 {
-    std::vector<std::string> positional;
-    DWORD format = DIB_FORMAT_555;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--layout") {
-            if (i + 1 >= args.size() || !ParseLayout(args[++i], format))
-                return ReportError("create: --layout takes 555 or 565");
-        } else if (args[i].compare(0, 2, "--") == 0) {
-            return ReportError("create: unknown option '" + args[i] + "'");
-        } else {
-            positional.push_back(args[i]);
-        }
-    }
-    int width = 0, height = 0, bits = 0;
-    DWORD color = 0;
-    if (positional.size() != 5)
-        return ReportError("create: needs OUT WIDTH HEIGHT BITS COLOUR (see velmoro create --help)");
-    if (!ParseInt(positional[1], width) || !ParseInt(positional[2], height) || !ParseInt(positional[3], bits))
-        return ReportError("create: WIDTH, HEIGHT and BITS are whole numbers");
-    if (!ParseColor(positional[4], color))
-        return ReportError("create: COLOUR is RRGGBB in hexadecimal, e.g. FF8000");
+    const std::string& out = args.Text("OUT");
+    const Extent size = args.Size("--size");
     CDib image;
-    if (DWORD code = image.Create(width, height, bits, color, format))
-        return ReportFailure(positional[0], code);
-    if (DWORD code = WriteBmpWhole(image, positional[0]))
-        return ReportFailure(positional[0], code);
+    Check(image.Create(size.width, size.height, args.Int("--bits", 1, 24), args.Color("--color", 0),
+                       args.Layout("--layout", DIB_FORMAT_555)),
+          out);
+    SaveOutput(image, out);
     return 0;
 }
 
-const CommandRegistration kCreate{{"create", "write a blank BMP file of one colour",
-                                   "usage: velmoro create OUT WIDTH HEIGHT BITS COLOUR [--layout 555|565]\n\n"
-                                   "BITS is 1, 4, 8, 16 or 24; COLOUR is RRGGBB in hexadecimal. Palette\n"
+const CommandRegistration kCreate{{"create", "write a blank image of one colour",
+                                   "OUT --size WxH --bits N [--color RRGGBB] [--layout 555|565]",
+                                   "N is 1, 4, 8, 16 or 24; the colour defaults to 000000. Palette\n"
                                    "depths get the standard two-colour, sixteen-colour or halftone table,\n"
                                    "and a colour that is not in it fills as black. --layout picks the\n"
                                    "16-bit layout (5-5-5 by default).\n\n"
-                                   "example: velmoro create sky.bmp 640 480 24 87CEEB",
+                                   "example: velmoro create sky.bmp --size 640x480 --bits 24 --color 87CEEB",
                                    RunCreate}};
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "image_input.h"
 
+#include "command.h"
+
+#include "bmp_compat/bmp_normalize.h"
+
 #include <velmoro/platform/file.h>
 
 namespace velmoro_tool {
@@ -10,6 +14,24 @@ bool StartsAsJpeg(CFile& file)
     BYTE start[3] = {};
     return file.Read(start, sizeof start) == sizeof start && start[0] == 0xFF && start[1] == 0xD8 &&
            start[2] == 0xFF;
+}
+
+// What CDib::Load refuses by design but the tolerant reader may take: other
+// header sizes, run-length compression, top-down rows (refused as a negative
+// block size).
+bool MayBeTolerated(DWORD code)
+{
+    return code == DIB_ERR_BAD_HEADER || code == DIB_ERR_COMPRESSED || code == DIB_ERR_NO_MEMORY;
+}
+
+// The library's own reader first, so that every file it takes loads exactly as
+// an application would load it; only the files it refuses go through the
+// tolerant reader. When both refuse, the tolerant reader's code says more
+// about what is wrong with the file.
+DWORD LoadBmpFile(const std::string& path, CFile& file, CDib& image)
+{
+    const DWORD code = image.Load(file, 1);
+    return MayBeTolerated(code) ? LoadBmpTolerant(path, image) : code;
 }
 
 }  // namespace
@@ -29,7 +51,7 @@ DWORD LoadImageFile(const std::string& path, CDib& image)
     try {
         // Both loaders read from the first byte, wherever the sniffing left the file.
         if (!StartsAsJpeg(file))
-            return image.Load(file, 1);
+            return LoadBmpFile(path, file, image);
         CJPeg* codec = SharedJpegCodec();
         if (!codec)
             return DIB_ERR_JPEG;
@@ -38,6 +60,11 @@ DWORD LoadImageFile(const std::string& path, CDib& image)
         error->Delete();
         return DIB_ERR_FILE_IO;
     }
+}
+
+void LoadInput(const std::string& path, CDib& image)
+{
+    Check(LoadImageFile(path, image), path);
 }
 
 }  // namespace velmoro_tool

@@ -12,10 +12,15 @@ namespace velmoro_tool {
 // The project's codec module, loaded on first use; NULL when it cannot be loaded.
 CJPeg* SharedJpegCodec();
 
-// Loads a JPEG (a file starting FF D8 FF) through the codec, anything else
-// through the BMP loader. Result codes as the loaders give them; DIB_ERR_OPEN
-// when the file cannot be opened, DIB_ERR_JPEG for a JPEG without a codec.
+// Loads a JPEG (a file starting FF D8 FF) through the codec, anything else as
+// BMP: through CDib::Load, and when that refuses the header, the compression
+// or top-down rows, through the tolerant reader (LoadBmpTolerant). Result codes
+// as the loaders give them; DIB_ERR_OPEN when the file cannot be opened,
+// DIB_ERR_JPEG for a JPEG without a codec.
 DWORD LoadImageFile(const std::string& path, CDib& image);
+
+// LoadImageFile, throwing a Failure that names the file.
+void LoadInput(const std::string& path, CDib& image);
 
 }  // namespace velmoro_tool
 

@@ -1,11 +1,13 @@
 #include "command.h"
 
 #include <cstdio>
-#include <cstring>
 #include <map>
 
 namespace velmoro_tool {
 namespace {
+
+constexpr int kFailureStatus = 1;
+constexpr int kUsageStatus = 2;
 
 std::map<std::string, Command>& Commands()
 {
@@ -13,13 +15,71 @@ std::map<std::string, Command>& Commands()
     return commands;
 }
 
+std::string g_commandName;
+
 void PrintHelp()
 {
     std::printf("velmoro %s: device-independent bitmaps from the command line\n\n"
-                "usage: velmoro COMMAND [ARGS...]\n       velmoro COMMAND --help\n\ncommands:\n",
+                "usage: velmoro COMMAND ARGS...\n"
+                "       velmoro COMMAND --help     what COMMAND does, with an example\n"
+                "       velmoro --version\n\n"
+                "Input files may be JPEG or BMP (told apart by content; BMP also with\n"
+                "newer headers, run-length compression or top-down rows). Output files\n"
+                "ending in .jpg or .jpeg are written as JPEG, others as BMP, each whole\n"
+                "or not at all. Colours are RRGGBB in hexadecimal, points X,Y and\n"
+                "rectangles L,T,R,B counted from the top-left pixel (R and B exclusive).\n"
+                "Exit status: 0 done, 1 an operation failed, 2 the arguments are wrong;\n"
+                "a failure prints one line on standard error.\n\ncommands:\n",
                 VELMORO_VERSION);
     for (const auto& entry : Commands())
         std::printf("  %-10s %s\n", entry.first.c_str(), entry.second.summary);
+}
+
+int UsageFailure(const std::string& message)
+{
+    const std::string help = g_commandName.empty() ? "velmoro --help" : "velmoro " + g_commandName + " --help";
+    std::fprintf(stderr, "velmoro%s%s: %s (see %s)\n", g_commandName.empty() ? "" : " ", g_commandName.c_str(),
+                 message.c_str(), help.c_str());
+    return kUsageStatus;
+}
+
+int Run(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        return UsageFailure("no command given");
+    if (args[0] == "--help" || args[0] == "-h") {
+        PrintHelp();
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::printf("velmoro %s\n", VELMORO_VERSION);
+        return 0;
+    }
+    const auto found = Commands().find(args[0]);
+    if (found == Commands().end())
+        return UsageFailure("unknown command '" + args[0] + "'");
+    const Command& command = found->second;
+    g_commandName = command.name;
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    for (const std::string& arg : rest) {
+        if (arg == "--help" || arg == "-h") {
+            std::printf("usage: velmoro %s %s\n\n%s\n", command.name, command.usage, command.details);
+            return 0;
+        }
+    }
+    try {
+        return command.run(Arguments(command.usage, rest));
+    } catch (const UsageError& error) {
+        return UsageFailure(error.what());
+    } catch (const Failure& failure) {
+        return ReportFailure(failure);
+    }
+}
+
+std::string Describe(DWORD code)
+{
+    const char* name = DibResultName(code);
+    return std::string(name ? name : "error " + std::to_string(code)) + " (" + DibResultText(code) + ")";
 }
 
 }  // namespace
@@ -29,42 +89,19 @@ void RegisterCommand(const Command& command)
     Commands()[command.name] = command;
 }
 
-int ReportFailure(const std::string& file, DWORD code)
-{
-    const char* name = DibResultName(code);
-    std::fprintf(stderr, "velmoro: %s: %s (%s)\n", file.c_str(), name ? name : "error",
-                 DibResultText(code));
-    return 1;
-}
+Failure::Failure(const std::string& file, DWORD code) : std::runtime_error(file + ": " + Describe(code)) {}
 
-int ReportError(const std::string& message)
+Failure::Failure(const std::string& file, const std::string& message) : std::runtime_error(file + ": " + message) {}
+
+int ReportFailure(const Failure& failure)
 {
-    std::fprintf(stderr, "velmoro: %s\n", message.c_str());
-    return 1;
+    std::fprintf(stderr, "velmoro %s: %s\n", g_commandName.c_str(), failure.what());
+    return kFailureStatus;
 }
 
 }  // namespace velmoro_tool
 
 int main(int argc, char** argv)
 {
-    using namespace velmoro_tool;
-    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-        PrintHelp();
-        return argc < 2 ? 2 : 0;
-    }
-    if (!std::strcmp(argv[1], "--version")) {
-        std::printf("velmoro %s\n", VELMORO_VERSION);
-        return 0;
-    }
-    auto found = Commands().find(argv[1]);
-    if (found == Commands().end())
-        return ReportError(std::string("unknown command '") + argv[1] + "' (see velmoro --help)");
-    std::vector<std::string> args(argv + 2, argv + argc);
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::printf("%s\n", found->second.usage);
-            return 0;
-        }
-    }
-    return found->second.run(args);
+    return velmoro_tool::Run(std::vector<std::string>(argv + 1, argv + argc));
 }

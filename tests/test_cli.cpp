@@ -1,0 +1,440 @@
+// The velmoro program as a user runs it: every subcommand once on small inputs
+// that work and once on inputs that fail. A failure must exit nonzero with one
+// line on standard error and leave no output file, not even a partial one.
+#ifdef VELMORO_TOOL_PATH
+
+#include <velmoro/velmoro.h>
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::set<std::string> FilesIn(const std::string& dir)
+{
+    std::set<std::string> names;
+    if (DIR* listing = opendir(dir.c_str())) {
+        while (const dirent* entry = readdir(listing))
+            if (entry->d_name[0] != '.')
+                names.insert(entry->d_name);
+        closedir(listing);
+    }
+    return names;
+}
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    return remove(path);
+}
+
+class VelmoroCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char work[] = "/tmp/velmoro_cli_XXXXXX";
+        char capture[] = "/tmp/velmoro_cli_out_XXXXXX";
+        ASSERT_NE(mkdtemp(work), nullptr);
+        ASSERT_NE(mkdtemp(capture), nullptr);
+        m_dir = work;
+        m_captureDir = capture;
+    }
+
+    void TearDown() override
+    {
+        nftw(m_dir.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
+        nftw(m_captureDir.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
+    }
+
+    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
+
+    // Runs the program in the work folder with the arguments as given.
+    Outcome Run(const std::vector<std::string>& args) const
+    {
+        const std::string outPath = m_captureDir + "/stdout", errPath = m_captureDir + "/stderr";
+        const pid_t child = fork();
+        if (child == 0) {
+            const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(m_dir.c_str()) != 0)
+                _exit(127);
+            std::vector<char*> argv{const_cast<char*>(VELMORO_TOOL_PATH)};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            execv(VELMORO_TOOL_PATH, argv.data());
+            _exit(127);
+        }
+        Outcome outcome;
+        int status = 0;
+        if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+            outcome.status = WEXITSTATUS(status);
+        outcome.out = ReadText(outPath);
+        outcome.err = ReadText(errPath);
+        return outcome;
+    }
+
+    void ExpectSuccess(const std::vector<std::string>& args) const
+    {
+        const Outcome outcome = Run(args);
+        EXPECT_EQ(outcome.status, 0) << Joined(args) << "\n" << outcome.err;
+        EXPECT_EQ(outcome.err, "");
+    }
+
+    // A failure leaves the folder as it was and says so in one line that holds `message`.
+    void ExpectFailure(const std::vector<std::string>& args, int status, const std::string& message) const
+    {
+        const std::set<std::string> before = FilesIn(m_dir);
+        const Outcome outcome = Run(args);
+        EXPECT_EQ(outcome.status, status) << Joined(args);
+        EXPECT_NE(outcome.err.find(message), std::string::npos) << Joined(args) << "\n" << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        EXPECT_EQ(outcome.err.compare(0, 7, "velmoro"), 0) << outcome.err;
+        EXPECT_EQ(FilesIn(m_dir), before) << Joined(args);
+    }
+
+    static std::string Joined(const std::vector<std::string>& args)
+    {
+        std::string text = "velmoro";
+        for (const std::string& arg : args)
+            text += " " + arg;
+        return text;
+    }
+
+    // A one-colour BMP made by the library, so the program's reading is checked
+    // against a writer it does not share.
+    void MakeBmp(const std::string& name, int width, int height, int bits, DWORD color,
+                 DWORD format = DIB_FORMAT_555) const
+    {
+        CDib image;
+        ASSERT_EQ(image.Create(width, height, bits, color, format), DIB_OK);
+        ASSERT_EQ(image.WriteBmp(Path(name).c_str()), static_cast<int>(DIB_OK));
+    }
+
+    std::string Pick(const std::string& name, const std::string& point) const
+    {
+        const Outcome outcome = Run({"pick", name, point});
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        return outcome.out;
+    }
+
+    // "W x H, B bits" as info prints it.
+    std::string Shape(const std::string& name) const
+    {
+        const std::string out = Run({"info", name}).out;
+        const size_t start = out.find(": ") + 2;
+        return out.substr(start, out.find(", compression") - start);
+    }
+
+    std::string m_dir;
+    std::string m_captureDir;
+};
+
+TEST_F(VelmoroCli, HelpVersionAndUnknownCommands)
+{
+    Outcome outcome = Run({"--help"});
+    EXPECT_EQ(outcome.status, 0);
+    for (const char* command : {"info", "convert", "create", "compose", "blend", "crop", "join", "flip", "interlace",
+                                "mask", "fade", "filter", "pick", "region", "draw", "pack", "list", "unpack",
+                                "refresh", "demo"})
+        EXPECT_NE(outcome.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
+    outcome = Run({"compose", "--help"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out.compare(0, 22, "usage: velmoro compose"), 0);
+    EXPECT_NE(outcome.out.find("example: velmoro compose "), std::string::npos);
+    outcome = Run({"--version"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out.compare(0, 8, "velmoro "), 0);
+
+    ExpectFailure({}, 2, "no command given");
+    ExpectFailure({"paint"}, 2, "unknown command 'paint'");
+}
+
+// The argument reader that every subcommand shares.
+TEST_F(VelmoroCli, MalformedArgumentsAreRefusedBeforeAnyFileIsRead)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"create", "out.bmp", "--size", "2x2", "--bits", "24", "--shade", "1"}, "unknown option --shade"},
+        {{"create", "out.bmp", "--size", "2x2", "--bits"}, "--bits needs a value (N)"},
+        {{"create", "out.bmp", "--size", "2x2", "--size", "3x3", "--bits", "8"}, "--size given twice"},
+        {{"create", "out.bmp", "extra.bmp", "--size", "2x2", "--bits", "8"}, "unexpected argument 'extra.bmp'"},
+        {{"create", "--size", "2x2", "--bits", "8"}, "OUT is missing"},
+        {{"create", "out.bmp", "--size", "2x2"}, "--bits N is missing"},
+        {{"create", "out.bmp", "--size", "0x2", "--bits", "8"}, "--size takes WxH with both sides positive, not '0x2'"},
+        {{"create", "out.bmp", "--size", "2x2", "--bits", "8", "--color", "12345"}, "--color takes a colour RRGGBB"},
+        {{"create", "out.bmp", "--size", "2x2", "--bits", "8", "--color", "12345G"}, "not '12345G'"},
+        {{"create", "out.bmp", "--size", "2x2", "--bits", "99999999999"}, "--bits takes a whole number"},
+        {{"create", "out.bmp", "--size", "2x2", "--bits", "16", "--layout", "556"}, "--layout takes 555 or 565"},
+        {{"compose", "a.bmp", "b.bmp", "o.bmp", "--at", "1,2,3"}, "--at takes X,Y, not '1,2,3'"},
+        {{"compose", "a.bmp", "b.bmp", "o.bmp", "--rect", "0,0,4,"}, "--rect takes L,T,R,B"},
+        {{"compose", "a.bmp", "b.bmp", "o.bmp", "--rect", "4,0,0,4"}, "L <= R"},
+        {{"blend", "a.bmp", "b.bmp", "o.bmp", "--alpha", "256"}, "--alpha takes a whole number from 0 to 255"},
+        {{"filter", "a.bmp", "o.bmp", "--kernel", "1,1,1,1,1,1,1,1"}, "--kernel takes 9 integers"},
+        {{"filter", "a.bmp", "o.bmp", "--kernel", "0,0,0,0,1,0,0,0,0", "--divisor", "0"}, "--divisor must not be 0"},
+        {{"convert", "a.bmp", "o.bmp", "--bits", "20"}, "--bits takes 16 or 24"},
+        {{"convert", "a.bmp", "o.bmp", "--dither"}, "--layout and --dither go with --bits 16"},
+        {{"convert", "a.bmp", "o.jpg", "--bits", "16"}, "a JPEG file holds 24 bits"},
+        {{"convert", "a.bmp", "o.bmp", "--quality", "80"}, "--quality goes with a .jpg"},
+        {{"convert", "a.bmp", "o.jpg", "--quality", "0"}, "--quality takes a whole number from 1 to 100"},
+        {{"pick", "a.bmp", "1;2"}, "X,Y takes X,Y"},
+        {{"list", "c.vcl", "--tag", "ABC"}, "--tag takes 4 characters or 0xHEX"},
+        {{"list", "c.vcl", "--tag", "0x1G"}, "--tag takes 4 characters or 0xHEX"},
+        {{"pack", "c.vcl", "70000:big:a.bmp"}, "with ID 0 to 65535"},
+        {{"pack", "c.vcl", "1-a.bmp"}, "is not ID:NAME:FILE"},
+        {{"info"}, "FILE... is missing"},
+    };
+    MakeBmp("a.bmp", 2, 2, 24, 0);
+    MakeBmp("b.bmp", 2, 2, 24, 0);
+    for (const auto& c : cases)
+        ExpectFailure(c.args, 2, c.message);
+}
+
+TEST_F(VelmoroCli, InfoDescribesEveryFileAndReportsEachBadOne)
+{
+    MakeBmp("a.bmp", 5, 3, 8, RGB(255, 0, 0));
+    WriteText(Path("notes.txt"), "not a picture\n");
+    Outcome outcome = Run({"info", "a.bmp"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "a.bmp: 5 x 3, 8 bits, compression 0, 256 colour entries, stride 8\n");
+    outcome = Run({"info", "notes.txt", "a.bmp", "missing.bmp"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.out.find("a.bmp: 5 x 3"), std::string::npos);
+    EXPECT_EQ(outcome.err, "velmoro info: notes.txt: DIB_ERR_NOT_BMP (the file does not start with \"BM\")\n"
+                           "velmoro info: missing.bmp: DIB_ERR_OPEN (the file cannot be opened)\n");
+}
+
+// Files CDib::Load refuses by design still load, through the tolerant reader;
+// files both readers refuse give the tolerant reader's reason.
+TEST_F(VelmoroCli, InputsThatOnlyTheTolerantReaderTakes)
+{
+    const std::string data = VELMORO_TEST_DATA_DIR;
+    for (const char* file : {"bmp_compat/im_v5_rle8.bmp", "bmp_compat/hand_topdown_pal8.bmp", "bad_v4_header.bmp"}) {
+        const Outcome outcome = Run({"info", data + "/" + file});
+        EXPECT_EQ(outcome.status, 0) << file << ": " << outcome.err;
+        EXPECT_NE(outcome.out.find("compression 0"), std::string::npos) << outcome.out;
+    }
+    std::string truncatedRle = ReadText(data + "/bmp_compat/im_v5_rle8.bmp");
+    WriteText(Path("short.bmp"), truncatedRle.substr(0, 60));
+    ExpectFailure({"info", "short.bmp"}, 1, "velmoro info: short.bmp: DIB_ERR_");
+}
+
+TEST_F(VelmoroCli, CreateConvertAndJpegOutput)
+{
+    ExpectSuccess({"create", "orange.bmp", "--size", "6x4", "--bits", "24", "--color", "FF8000"});
+    EXPECT_EQ(Pick("orange.bmp", "5,3"), "FF8000\n");
+    ExpectSuccess({"convert", "orange.bmp", "orange565.bmp", "--bits", "16", "--layout", "565"});
+    EXPECT_EQ(Shape("orange565.bmp"), "6 x 4, 16 bits");
+    EXPECT_NE(Run({"info", "orange565.bmp"}).out.find("compression 3"), std::string::npos);
+    // Any depth goes to JPEG through 24 bits; the file is found to be a JPEG by its content.
+    ExpectSuccess({"convert", "orange565.bmp", "orange.JPG", "--quality", "95"});
+    EXPECT_EQ(ReadText(Path("orange.JPG")).compare(0, 3, "\xFF\xD8\xFF"), 0);
+    EXPECT_EQ(Shape("orange.JPG"), "6 x 4, 24 bits");
+    ExpectSuccess({"convert", "orange.JPG", "back.bmp"});
+    EXPECT_EQ(Shape("back.bmp"), "6 x 4, 24 bits");
+
+    ExpectFailure({"create", "odd.bmp", "--size", "2x2", "--bits", "3"}, 1,
+                  "velmoro create: odd.bmp: DIB_ERR_BAD_BITCOUNT (a bit count other than 1, 4, 8, 16 or 24)");
+    MakeBmp("mono.bmp", 4, 4, 1, 0);
+    ExpectFailure({"convert", "mono.bmp", "mono16.bmp", "--bits", "16"}, 1, "velmoro convert: mono.bmp: DIB_ERR_BAD_DEPTH");
+    ExpectFailure({"convert", "missing.bmp", "x.jpg"}, 1, "velmoro convert: missing.bmp: DIB_ERR_OPEN");
+}
+
+// Output files appear whole or not at all: a failed write leaves no temporary
+// file and an existing output as it was.
+TEST_F(VelmoroCli, FailedOutputsLeaveNothingBehind)
+{
+    MakeBmp("a.bmp", 3, 3, 24, RGB(1, 2, 3));
+    MakeBmp("mono.bmp", 3, 3, 1, 0);
+    WriteText(Path("old.bmp"), "previous contents");
+    ExpectFailure({"fade", "mono.bmp", "old.bmp", "--level", "9"}, 1, "DIB_ERR_BAD_DEPTH");
+    EXPECT_EQ(ReadText(Path("old.bmp")), "previous contents");
+    ExpectFailure({"fade", "a.bmp", "no/such/folder/out.bmp", "--level", "9"}, 1,
+                  "velmoro fade: no/such/folder/out.bmp: DIB_ERR_WRITE");
+    ExpectFailure({"convert", "a.bmp", "no/such/folder/out.jpg"}, 1, "velmoro convert: no/such/folder/out.jpg: DIB_ERR_WRITE");
+}
+
+TEST_F(VelmoroCli, ComposeKeysOutTheKeyColour)
+{
+    MakeBmp("base.bmp", 8, 8, 16, RGB(0, 0, 255), DIB_FORMAT_565);
+    MakeBmp("sprite.bmp", 4, 4, 16, RGB(255, 0, 255), DIB_FORMAT_565);
+    ExpectSuccess({"create", "dot.bmp", "--size", "2x2", "--bits", "16", "--layout", "565", "--color", "FFFF00"});
+    ExpectSuccess({"compose", "sprite.bmp", "dot.bmp", "sprite2.bmp", "--at", "1,1"});
+    ExpectSuccess({"compose", "base.bmp", "sprite2.bmp", "scene.bmp", "--key", "FF00FF", "--at", "-1,4"});
+    // 5-6-5 pixels read back with the low bits 0.
+    EXPECT_EQ(Pick("scene.bmp", "0,5"), "F8FC00\n");  // the dot, moved by -1,4
+    EXPECT_EQ(Pick("scene.bmp", "2,4"), "0000F8\n");  // key colour: the base shows
+    ExpectSuccess({"compose", "base.bmp", "sprite2.bmp", "inplace.bmp", "--key", "FF00FF", "--at", "-1,4", "--in-place"});
+    EXPECT_EQ(ReadText(Path("inplace.bmp")), ReadText(Path("scene.bmp")));
+
+    MakeBmp("base24.bmp", 8, 8, 24, 0);
+    ExpectFailure({"compose", "base24.bmp", "sprite.bmp", "out.bmp"}, 1, "velmoro compose: sprite.bmp: DIB_ERR_BAD_DEPTH");
+    ExpectFailure({"compose", "base.bmp", "sprite.bmp", "out.bmp", "--at", "9,0"}, 1, "DIB_ERR_BAD_POSITION");
+}
+
+TEST_F(VelmoroCli, BlendMixesImagesOfOneSize)
+{
+    MakeBmp("white.bmp", 4, 2, 24, RGB(255, 255, 255));
+    MakeBmp("black.bmp", 4, 2, 24, 0);
+    MakeBmp("wide.bmp", 5, 2, 24, 0);
+    ExpectSuccess({"blend", "white.bmp", "black.bmp", "grey.bmp", "--alpha", "128"});
+    EXPECT_EQ(Pick("grey.bmp", "3,1"), "7F7F7F\n");
+    ExpectFailure({"blend", "white.bmp", "wide.bmp", "out.bmp", "--alpha", "9"}, 1, "DIB_ERR_BAD_ARGUMENT");
+}
+
+TEST_F(VelmoroCli, CropJoinFlipAndInterlace)
+{
+    ExpectSuccess({"create", "base.bmp", "--size", "6x4", "--bits", "24", "--color", "000080"});
+    ExpectSuccess({"create", "dot.bmp", "--size", "1x1", "--bits", "24", "--color", "FFFFFF"});
+    ExpectSuccess({"compose", "base.bmp", "dot.bmp", "marked.bmp", "--at", "1,0"});
+    MakeBmp("mono.bmp", 4, 4, 1, 0);
+
+    ExpectSuccess({"crop", "marked.bmp", "cut.bmp", "1,0,3,9"});  // clipped to the picture
+    EXPECT_EQ(Shape("cut.bmp"), "2 x 4, 24 bits");
+    EXPECT_EQ(Pick("cut.bmp", "0,0"), "FFFFFF\n");
+    ExpectFailure({"crop", "marked.bmp", "out.bmp", "6,0,9,4"}, 1, "velmoro crop: marked.bmp: DIB_ERR_");
+
+    ExpectSuccess({"join", "marked.bmp", "cut.bmp", "pair.bmp", "--horz", "--fill", "00FF00"});
+    EXPECT_EQ(Shape("pair.bmp"), "8 x 4, 24 bits");
+    EXPECT_EQ(Pick("pair.bmp", "6,0"), "FFFFFF\n");
+    ExpectSuccess({"join", "marked.bmp", "cut.bmp", "stack.bmp", "--vert", "--fill", "00FF00"});
+    EXPECT_EQ(Pick("stack.bmp", "5,7"), "00FF00\n");
+    ExpectFailure({"join", "marked.bmp", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro join: mono.bmp: DIB_ERR_");
+    ExpectFailure({"join", "marked.bmp", "cut.bmp", "out.bmp", "--vert", "--horz"}, 2, "give either --horz or --vert");
+
+    ExpectSuccess({"flip", "marked.bmp", "mirrored.bmp", "--horz"});
+    EXPECT_EQ(Pick("mirrored.bmp", "4,0"), "FFFFFF\n");
+    ExpectSuccess({"flip", "marked.bmp", "upside.bmp", "--vert"});
+    EXPECT_EQ(Pick("upside.bmp", "1,3"), "FFFFFF\n");
+    ExpectFailure({"flip", "marked.bmp", "out.bmp"}, 2, "give either --vert or --horz");
+    ExpectFailure({"flip", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro flip: mono.bmp: DIB_ERR_BAD_DEPTH");
+
+    ExpectSuccess({"interlace", "base.bmp", "lines.bmp", "--horz", "--phase", "1", "--fill", "FF0000"});
+    EXPECT_EQ(Pick("lines.bmp", "0,0"), "000080\n");
+    EXPECT_EQ(Pick("lines.bmp", "0,1"), "FF0000\n");
+    ExpectFailure({"interlace", "base.bmp", "out.bmp", "--horz", "--phase", "2"}, 2, "--phase takes a whole number from 0 to 1");
+    ExpectFailure({"interlace", "mono.bmp", "out.bmp", "--vert", "--phase", "0"}, 1, "DIB_ERR_BAD_DEPTH");
+}
+
+TEST_F(VelmoroCli, PixelEffects)
+{
+    MakeBmp("grey.bmp", 4, 4, 24, RGB(100, 100, 100));
+    MakeBmp("grey8.bmp", 4, 4, 8, 0);
+    ExpectSuccess({"mask", "grey.bmp", "masked.bmp", "--color", "FF0000", "--phase", "1"});
+    EXPECT_EQ(Pick("masked.bmp", "0,0"), "646464\n");
+    EXPECT_EQ(Pick("masked.bmp", "1,0"), "FF0000\n");
+    ExpectFailure({"mask", "grey.bmp", "out.bmp"}, 2, "--color RRGGBB is missing");
+
+    ExpectSuccess({"fade", "grey.bmp", "light.bmp", "--level", "200"});
+    EXPECT_EQ(Pick("light.bmp", "2,2"), "FFFFFF\n");
+    ExpectFailure({"fade", "grey8.bmp", "out.bmp", "--level", "5"}, 1, "velmoro fade: grey8.bmp: DIB_ERR_BAD_DEPTH");
+
+    ExpectSuccess({"filter", "grey.bmp", "edges.bmp", "--kernel", "0,0,0,0,2,0,0,0,0", "--divisor", "4", "--bias", "-10"});
+    EXPECT_EQ(Pick("edges.bmp", "1,1"), "282828\n");
+    ExpectFailure({"filter", "grey8.bmp", "out.bmp", "--kernel", "1,1,1,1,1,1,1,1,1"}, 1, "DIB_ERR_BAD_DEPTH");
+
+    ExpectFailure({"pick", "grey.bmp", "4,0"}, 1, "velmoro pick: grey.bmp: DIB_ERR_OUT_OF_IMAGE");
+}
+
+TEST_F(VelmoroCli, RegionAndDraw)
+{
+    ExpectSuccess({"create", "key.bmp", "--size", "6x4", "--bits", "24", "--color", "FF00FF"});
+    ExpectSuccess({"create", "dot.bmp", "--size", "2x1", "--bits", "24", "--color", "00FF00"});
+    ExpectSuccess({"compose", "key.bmp", "dot.bmp", "sprite.bmp", "--at", "3,2"});
+    Outcome outcome = Run({"region", "sprite.bmp", "--key", "FF00FF"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "3,2,5,3\n");
+    outcome = Run({"region", "sprite.bmp", "--key", "FF00FF", "--summary"});
+    EXPECT_EQ(outcome.out, "sprite.bmp: 1 rectangles, bounding box 3,2,5,3\n");
+    ExpectFailure({"region", "dot.bmp", "--key", "FF00FF"}, 1, "velmoro region: dot.bmp: DIB_ERR_REGION");
+
+    ExpectSuccess({"draw", "sprite.bmp", "big.bmp", "--size", "12x8"});
+    EXPECT_EQ(Shape("big.bmp"), "12 x 8, 24 bits");
+    EXPECT_EQ(Pick("big.bmp", "7,5"), "00FF00\n");
+    EXPECT_EQ(Pick("big.bmp", "5,5"), "FF00FF\n");
+    ExpectFailure({"draw", "nothing.bmp", "out.bmp", "--size", "2x2"}, 1, "velmoro draw: nothing.bmp: DIB_ERR_OPEN");
+}
+
+TEST_F(VelmoroCli, CollectionsPackListUnpackAndRefresh)
+{
+    MakeBmp("red.bmp", 2, 2, 24, RGB(255, 0, 0));
+    MakeBmp("blue.bmp", 3, 1, 8, RGB(0, 0, 255));
+    MakeBmp("green.bmp", 2, 2, 24, RGB(0, 255, 0));
+    Outcome outcome = Run({"pack", "set.vcl", "1:red:red.bmp", "2:blue:blue.bmp", "--tag", "TEST"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "set.vcl: 2 images\n");
+    outcome = Run({"list", "set.vcl", "--tag", "TEST"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_NE(outcome.out.find("    2  blue                     3 x 1, 8 bits\n"), std::string::npos) << outcome.out;
+
+    ExpectSuccess({"pack", "newer.vcl", "2:ignored:green.bmp", "7:other:green.bmp", "--tag", "0x54534554"});
+    outcome = Run({"refresh", "set.vcl", "newer.vcl", "--tag", "TEST"});
+    EXPECT_EQ(outcome.out, "set.vcl: 1 of 2 images refreshed\n");
+    outcome = Run({"unpack", "set.vcl", "out", "--tag", "TEST"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "out/1.bmp  red\nout/2.bmp  blue\n");
+    EXPECT_EQ(Pick("out/2.bmp", "1,1"), "00FF00\n");
+
+    ExpectFailure({"pack", "bad.vcl", "1:red:red.bmp", "2:gone:missing.bmp"}, 1, "velmoro pack: missing.bmp: DIB_ERR_OPEN");
+    ExpectFailure({"list", "set.vcl"}, 1, "velmoro list: set.vcl: not a collection with this tag");
+    ExpectFailure({"list", "nothing.vcl"}, 1, "velmoro list: nothing.vcl: cannot open");
+    const std::string whole = ReadText(Path("set.vcl"));
+    WriteText(Path("cut.vcl"), whole.substr(0, whole.size() - 5));
+    ExpectFailure({"unpack", "cut.vcl", "cut", "--tag", "TEST"}, 1, "velmoro unpack: cut.vcl: damaged after image 1 of 2");
+    // A damaged newer file changes nothing.
+    ExpectFailure({"refresh", "set.vcl", "cut.vcl", "--tag", "TEST"}, 1, "cut.vcl: damaged");
+    EXPECT_EQ(ReadText(Path("set.vcl")), whole);
+}
+
+TEST_F(VelmoroCli, DemoWritesItsPictures)
+{
+    const Outcome outcome = Run({"demo", "pictures"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::set<std::string> expected{"background.bmp", "sprite.bmp", "photo.jpg", "scene-565.bmp", "scene.bmp",
+                                         "collection.vcl", "collection-update.vcl", "badge-refreshed.bmp",
+                                         "photo-edited.bmp"};
+    EXPECT_EQ(FilesIn(Path("pictures")), expected);
+    EXPECT_NE(outcome.out.find(" ms  "), std::string::npos);
+    for (const std::string& file : expected)
+        EXPECT_NE(outcome.out.find("pictures/" + file), std::string::npos) << file;
+    EXPECT_EQ(Shape("pictures/scene-565.bmp"), "640 x 400, 16 bits");
+    EXPECT_EQ(Shape("pictures/photo-edited.bmp"), "400 x 300, 24 bits");
+
+    WriteText(Path("file"), "");
+    ExpectFailure({"demo", "file/pictures"}, 1, "velmoro demo: file/pictures: cannot make the folder");
+}
+
+}  // namespace
+
+#endif
