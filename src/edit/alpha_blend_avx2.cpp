@@ -2,23 +2,16 @@
 // arithmetic), but for the rounded-down byte blend, which multiplies and adds byte
 // pairs. Whatever does not fill a 32-byte vector goes to the SSE2 forms.
 #include "edit/alpha_blend_simd.h"
+#include "edit/simd_memory.h"
 
 #include <immintrin.h>
 
-#define VELMORO_AVX2 __attribute__((target("avx2")))
 
 namespace velmoro {
 namespace {
 
-VELMORO_AVX2 inline __m256i Load(const BYTE* p)
-{
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-VELMORO_AVX2 inline void Store(BYTE* p, __m256i v)
-{
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
+using simd::Load256;
+using simd::Store256;
 
 VELMORO_AVX2 inline __m256i BlendTowardZero(__m256i first, __m256i second, __m256i alphaHigh)
 {
@@ -90,7 +83,7 @@ VELMORO_AVX2 void BlendRow16(BYTE* out, const BYTE* first, const BYTE* second, s
     const __m256i alphaLanes = _mm256_set1_epi16(static_cast<short>(alpha));
     size_t i = 0;
     for (; i + kStep <= count; i += kStep)
-        Store(out + 2 * i, BlendPixels16<Divisor, Is565>(Load(first + 2 * i), Load(second + 2 * i), alphaLanes));
+        Store256(out + 2 * i, BlendPixels16<Divisor, Is565>(Load256(first + 2 * i), Load256(second + 2 * i), alphaLanes));
     if (Divisor == 256)
         BlendRow16By256Sse2(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
     else
@@ -105,7 +98,7 @@ VELMORO_AVX2 void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const B
     const __m256i alphaHigh = _mm256_set1_epi16(static_cast<short>(alpha << 8));
     size_t i = 0;
     for (; i + 32 <= count; i += 32)
-        Store(out + i, BlendTowardZero(Load(first + i), Load(second + i), alphaHigh));
+        Store256(out + i, BlendTowardZero(Load256(first + i), Load256(second + i), alphaHigh));
     BlendBytesTowardZeroSse2(out + i, first + i, second + i, count - i, alpha);
 }
 
@@ -119,7 +112,7 @@ VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* s
     const __m256i weights = _mm256_set1_epi16(static_cast<short>(alpha | (256 - alpha) << 8));
     size_t i = 0;
     for (; i + 32 <= count; i += 32)
-        Store(out + i, BlendDown(Load(first + i), Load(second + i), weights));
+        Store256(out + i, BlendDown(Load256(first + i), Load256(second + i), weights));
     BlendBytesDownSse2(out + i, first + i, second + i, count - i, alpha);
 }
 

@@ -2,21 +2,15 @@
 // mixed in 16-bit lanes; the pixels of a row that do not fill a vector go through the
 // plain rule (a redone vector would blend its pixels twice when out is a source).
 #include "edit/alpha_blend_simd.h"
+#include "edit/simd_memory.h"
 
 #include <emmintrin.h>
 
 namespace velmoro {
 namespace {
 
-inline __m128i Load(const BYTE* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-inline void Store(BYTE* p, __m128i v)
-{
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
+using simd::Load128;
+using simd::Store128;
 
 // |first - second| * alpha / 256 is rounded down, which is toward zero for the signed
 // difference; the change is then added, or negated (xor with -1, minus -1) and added.
@@ -94,7 +88,7 @@ void BlendRow16(BYTE* out, const BYTE* first, const BYTE* second, size_t count, 
     const __m128i alphaLanes = _mm_set1_epi16(static_cast<short>(alpha));
     size_t i = 0;
     for (; i + kStep <= count; i += kStep)
-        Store(out + 2 * i, BlendPixels16<Divisor, Is565>(Load(first + 2 * i), Load(second + 2 * i), alphaLanes));
+        Store128(out + 2 * i, BlendPixels16<Divisor, Is565>(Load128(first + 2 * i), Load128(second + 2 * i), alphaLanes));
     BlendRow16Plain<Divisor>(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
 }
 
@@ -105,7 +99,7 @@ void BlendBytesTowardZeroSse2(BYTE* out, const BYTE* first, const BYTE* second, 
     const __m128i alphaHigh = _mm_set1_epi16(static_cast<short>(alpha << 8));
     size_t i = 0;
     for (; i + 16 <= count; i += 16)
-        Store(out + i, BlendTowardZero(Load(first + i), Load(second + i), alphaHigh));
+        Store128(out + i, BlendTowardZero(Load128(first + i), Load128(second + i), alphaHigh));
     BlendBytesTowardZeroPlain(out + i, first + i, second + i, count - i, alpha);
 }
 
@@ -114,7 +108,7 @@ void BlendBytesDownSse2(BYTE* out, const BYTE* first, const BYTE* second, size_t
     const __m128i alphaTwice = _mm_set1_epi16(static_cast<short>(2 * alpha));
     size_t i = 0;
     for (; i + 16 <= count; i += 16)
-        Store(out + i, BlendDown(Load(first + i), Load(second + i), alphaTwice));
+        Store128(out + i, BlendDown(Load128(first + i), Load128(second + i), alphaTwice));
     BlendBytesDownPlain(out + i, first + i, second + i, count - i, alpha);
 }
 

@@ -2,18 +2,16 @@
 // than one step go to the SSE2 rows; a last partial step is redone as a full step
 // ending at the row's end (it gives the pixels it covers twice the same value).
 #include "edit/combine_simd.h"
+#include "edit/simd_memory.h"
 
 #include <immintrin.h>
 
-#define VELMORO_AVX2 __attribute__((target("avx2")))
 
 namespace velmoro {
 namespace {
 
-VELMORO_AVX2 inline __m256i Load(const BYTE* p)
-{
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
+using simd::Load256;
+using simd::Store256;
 
 // Two 16-byte loads 15 bytes apart: five 24-bit pixels in each lane.
 VELMORO_AVX2 inline __m256i LoadPixelLanes24(const BYTE* p)
@@ -25,16 +23,16 @@ VELMORO_AVX2 inline __m256i LoadPixelLanes24(const BYTE* p)
 
 VELMORO_AVX2 inline void KeyedStep8(BYTE* out, const BYTE* base, const BYTE* overlay, __m256i keys)
 {
-    const __m256i o = Load(overlay);
+    const __m256i o = Load256(overlay);
     const __m256i keyed = _mm256_cmpeq_epi8(o, keys);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(o, Load(base), keyed));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(o, Load256(base), keyed));
 }
 
 VELMORO_AVX2 inline void KeyedStep16(BYTE* out, const BYTE* base, const BYTE* overlay, __m256i keys)
 {
-    const __m256i o = Load(overlay);
+    const __m256i o = Load256(overlay);
     const __m256i keyed = _mm256_cmpeq_epi16(o, keys);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(o, Load(base), keyed));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(o, Load256(base), keyed));
 }
 
 struct Key24Vectors {

@@ -3,21 +3,15 @@
 // last partial step is redone as a full step ending at the row's end, which gives the
 // pixels it covers twice the same value (also when out is base).
 #include "edit/combine_simd.h"
+#include "edit/simd_memory.h"
 
 #include <emmintrin.h>
 
 namespace velmoro {
 namespace {
 
-inline __m128i Load(const BYTE* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-inline void Store(BYTE* p, __m128i v)
-{
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
+using simd::Load128;
+using simd::Store128;
 
 // Bytes of base where keyed is set, of overlay elsewhere.
 inline __m128i Select(__m128i keyed, __m128i base, __m128i overlay)
@@ -27,14 +21,14 @@ inline __m128i Select(__m128i keyed, __m128i base, __m128i overlay)
 
 inline void KeyedStep8(BYTE* out, const BYTE* base, const BYTE* overlay, __m128i keys)
 {
-    const __m128i o = Load(overlay);
-    Store(out, Select(_mm_cmpeq_epi8(o, keys), Load(base), o));
+    const __m128i o = Load128(overlay);
+    Store128(out, Select(_mm_cmpeq_epi8(o, keys), Load128(base), o));
 }
 
 inline void KeyedStep16(BYTE* out, const BYTE* base, const BYTE* overlay, __m128i keys)
 {
-    const __m128i o = Load(overlay);
-    Store(out, Select(_mm_cmpeq_epi16(o, keys), Load(base), o));
+    const __m128i o = Load128(overlay);
+    Store128(out, Select(_mm_cmpeq_epi16(o, keys), Load128(base), o));
 }
 
 // The key bytes repeated with period 3, starting at the given byte of the pixel.
@@ -62,10 +56,10 @@ struct Key24Vectors {
 // the step must not reach the row's last pixel.
 inline __m128i KeyedStep24(__m128i base, const BYTE* overlay, const Key24Vectors& k)
 {
-    const __m128i o = Load(overlay);
+    const __m128i o = Load128(overlay);
     const __m128i equal = _mm_and_si128(
         _mm_cmpeq_epi8(o, k.phase0),
-        _mm_and_si128(_mm_cmpeq_epi8(Load(overlay + 1), k.phase1), _mm_cmpeq_epi8(Load(overlay + 2), k.phase2)));
+        _mm_and_si128(_mm_cmpeq_epi8(Load128(overlay + 1), k.phase1), _mm_cmpeq_epi8(Load128(overlay + 2), k.phase2)));
     const __m128i starts = _mm_and_si128(equal, k.pixelStarts);
     const __m128i keyed = _mm_or_si128(_mm_or_si128(starts, _mm_slli_si128(starts, 1)),
                                        _mm_or_si128(_mm_slli_si128(starts, 2), k.lastByte));
@@ -117,17 +111,17 @@ void CombineKeyedRow24Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, siz
     const Key24Vectors k(key);
     // When out is base, each step's base bytes are loaded before the previous step's
     // store, whose last byte they share: a load after it would wait for the store.
-    __m128i nextBase = Load(base);
+    __m128i nextBase = Load128(base);
     size_t i = 0;
     for (; i + kStep < count; i += kStep) {
         const __m128i result = KeyedStep24(nextBase, overlay + 3 * i, k);
         if (i + 2 * kStep < count)
-            nextBase = Load(base + 3 * (i + kStep));
-        Store(out + 3 * i, result);
+            nextBase = Load128(base + 3 * (i + kStep));
+        Store128(out + 3 * i, result);
     }
     if (i + 1 < count) {
         const size_t last = 3 * (count - 1 - kStep);
-        Store(out + last, KeyedStep24(Load(base + last), overlay + last, k));
+        Store128(out + last, KeyedStep24(Load128(base + last), overlay + last, k));
     }
     const size_t end = 3 * (count - 1);
     CombineKeyedRowPlain<3>(out + end, base + end, overlay + end, 1, key);

@@ -8,34 +8,19 @@ namespace velmoro {
 namespace avx2 {
 namespace {
 
-VELMORO_TARGET_AVX2 inline __m128i Load128(const BYTE* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
+using simd::Load128;
+using simd::Load256;
+using simd::Store128;
+using simd::Store256;
 
-VELMORO_TARGET_AVX2 inline __m256i Load256(const BYTE* p)
-{
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-VELMORO_TARGET_AVX2 inline void Store128(BYTE* p, __m128i v)
-{
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
-
-VELMORO_TARGET_AVX2 inline void Store256(BYTE* p, __m256i v)
-{
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
-
-VELMORO_TARGET_AVX2 inline __m256i Words(uint16_t value)
+VELMORO_AVX2 inline __m256i Words(uint16_t value)
 {
     return _mm256_set1_epi16(static_cast<short>(value));
 }
 
 // In each lane, four dwords 0x00RRGGBB squeezed into the low 12 bytes, then
 // both lanes joined into the low 24 bytes of the register.
-VELMORO_TARGET_AVX2 inline __m256i PackBgrDwords(__m256i dwords)
+VELMORO_AVX2 inline __m256i PackBgrDwords(__m256i dwords)
 {
     const __m256i squeeze = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
                                              0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
@@ -43,14 +28,14 @@ VELMORO_TARGET_AVX2 inline __m256i PackBgrDwords(__m256i dwords)
 }
 
 // 24 bytes of pixels from the low 24 bytes of v, without touching byte 24 onwards.
-VELMORO_TARGET_AVX2 inline void Store24(BYTE* dst, __m256i v)
+VELMORO_AVX2 inline void Store24(BYTE* dst, __m256i v)
 {
     Store128(dst, _mm256_castsi256_si128(v));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm256_extracti128_si256(v, 1));
 }
 
 template <Layout16 kLayout>
-VELMORO_TARGET_AVX2 inline void ExpandChannels(__m256i words, __m256i& blueGreen, __m256i& red)
+VELMORO_AVX2 inline void ExpandChannels(__m256i words, __m256i& blueGreen, __m256i& red)
 {
     const __m256i blue = _mm256_and_si256(_mm256_slli_epi16(words, 3), Words(0x00F8));
     if (kLayout == Layout16::k565) {
@@ -64,7 +49,7 @@ VELMORO_TARGET_AVX2 inline void ExpandChannels(__m256i words, __m256i& blueGreen
 
 // Word lanes green | red << 8 and blue, packed by truncation.
 template <Layout16 kLayout>
-VELMORO_TARGET_AVX2 inline __m256i PackPixel16(__m256i greenRed, __m256i blue)
+VELMORO_AVX2 inline __m256i PackPixel16(__m256i greenRed, __m256i blue)
 {
     const __m256i blue5 = _mm256_srli_epi16(blue, 3);
     if (kLayout == Layout16::k565) {
@@ -78,7 +63,7 @@ VELMORO_TARGET_AVX2 inline __m256i PackPixel16(__m256i greenRed, __m256i blue)
 }
 
 template <Layout16 kTarget>
-VELMORO_TARGET_AVX2 inline __m256i SwapLayout(__m256i words)
+VELMORO_AVX2 inline __m256i SwapLayout(__m256i words)
 {
     const __m256i blue = _mm256_and_si256(words, Words(0x001F));
     if (kTarget == Layout16::k565)
@@ -87,7 +72,7 @@ VELMORO_TARGET_AVX2 inline __m256i SwapLayout(__m256i words)
 }
 
 // Four table entries inserted dword by dword (a gather is slower here).
-VELMORO_TARGET_AVX2 inline __m128i LookUpFourEntries(const BYTE* src, const uint32_t* entry)
+VELMORO_AVX2 inline __m128i LookUpFourEntries(const BYTE* src, const uint32_t* entry)
 {
     __m128i entries = _mm_cvtsi32_si128(static_cast<int>(entry[src[0]]));
     entries = _mm_insert_epi32(entries, static_cast<int>(entry[src[1]]), 1);
@@ -97,7 +82,7 @@ VELMORO_TARGET_AVX2 inline __m128i LookUpFourEntries(const BYTE* src, const uint
 
 }  // namespace
 
-VELMORO_TARGET_AVX2 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& table)
+VELMORO_AVX2 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& table)
 {
     int x = 0;
     for (; x + 8 <= width; x += 8) {
@@ -111,7 +96,7 @@ VELMORO_TARGET_AVX2 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width,
 // Sixteen pixels: the quarters are reordered so that each unpack holds eight
 // consecutive pixels, which leave as 24 + 24 bytes.
 template <Layout16 kLayout>
-VELMORO_TARGET_AVX2 void Pixel16ToBgr24Row(const BYTE* src, BYTE* dst, int width)
+VELMORO_AVX2 void Pixel16ToBgr24Row(const BYTE* src, BYTE* dst, int width)
 {
     int x = 0;
     for (; x + 16 <= width; x += 16) {
@@ -127,7 +112,7 @@ VELMORO_TARGET_AVX2 void Pixel16ToBgr24Row(const BYTE* src, BYTE* dst, int width
 // Sixteen pixels from four 16-byte loads that end exactly at byte 48: lanes hold
 // pixels 0-3 | 8-11 and 4-7 | 12-15 (the last at byte 4 of its load).
 template <Layout16 kLayout>
-VELMORO_TARGET_AVX2 void Bgr24ToPixel16Row(const BYTE* src, BYTE* dst, int width)
+VELMORO_AVX2 void Bgr24ToPixel16Row(const BYTE* src, BYTE* dst, int width)
 {
     // Per pixel: the word green | red << 8 into the low half, blue into the high half.
     const __m256i split = _mm256_setr_epi8(1, 2, 4, 5, 7, 8, 10, 11, 0, -1, 3, -1, 6, -1, 9, -1,  //
@@ -147,7 +132,7 @@ VELMORO_TARGET_AVX2 void Bgr24ToPixel16Row(const BYTE* src, BYTE* dst, int width
 }
 
 template <Layout16 kTarget>
-VELMORO_TARGET_AVX2 void SwapPixel16LayoutWords(BYTE* words, size_t count)
+VELMORO_AVX2 void SwapPixel16LayoutWords(BYTE* words, size_t count)
 {
     size_t i = 0;
     for (; i + 16 <= count; i += 16)

@@ -5,15 +5,13 @@
 #define VELMORO_SRC_EDIT_CONVERT_SIMD_H
 
 #include "core/pixel_layouts.h"
+#include "edit/simd_memory.h"
 
 #include <velmoro/types.h>
 
 #include <cstddef>
 #include <cstdint>
 
-// On the declarations as well as the definitions: a template instantiation takes
-// its target from the primary template.
-#define VELMORO_TARGET_AVX2 __attribute__((target("avx2")))
 
 namespace velmoro {
 
@@ -90,13 +88,13 @@ void SwapPixel16LayoutWords(BYTE* words, size_t count);
 }  // namespace sse2
 
 namespace avx2 {
-VELMORO_TARGET_AVX2 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& table);
+VELMORO_AVX2 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& table);
 template <Layout16 kLayout>
-VELMORO_TARGET_AVX2 void Pixel16ToBgr24Row(const BYTE* src, BYTE* dst, int width);
+VELMORO_AVX2 void Pixel16ToBgr24Row(const BYTE* src, BYTE* dst, int width);
 template <Layout16 kLayout>
-VELMORO_TARGET_AVX2 void Bgr24ToPixel16Row(const BYTE* src, BYTE* dst, int width);
+VELMORO_AVX2 void Bgr24ToPixel16Row(const BYTE* src, BYTE* dst, int width);
 template <Layout16 kTarget>
-VELMORO_TARGET_AVX2 void SwapPixel16LayoutWords(BYTE* words, size_t count);
+VELMORO_AVX2 void SwapPixel16LayoutWords(BYTE* words, size_t count);
 }  // namespace avx2
 
 }  // namespace velmoro

@@ -11,15 +11,8 @@ namespace velmoro {
 namespace sse2 {
 namespace {
 
-inline __m128i Load128(const BYTE* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-inline void Store128(BYTE* p, __m128i v)
-{
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
+using simd::Load128;
+using simd::Store128;
 
 inline __m128i Words(uint16_t value)
 {

@@ -2,13 +2,16 @@
 // arithmetic as the SSE2 rows. The in-lane unpacks scatter the outputs over the
 // four sum vectors, and the in-lane packs put them back in order.
 #include "edit/filter_rows.h"
+#include "edit/simd_memory.h"
 
 #include <immintrin.h>
 
-#define VELMORO_AVX2 __attribute__((target("avx2")))
 
 namespace velmoro {
 namespace {
+
+using simd::Load256;
+using simd::Store256;
 
 constexpr size_t kStepBytes = 32;
 
@@ -35,11 +38,6 @@ VELMORO_AVX2 inline __m256i ScaleSums(__m256i sums, __m256 divisor, __m256i offs
     return _mm256_add_epi32(quotient, offset);
 }
 
-VELMORO_AVX2 inline __m256i Load(const BYTE* bytes)
-{
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
-}
-
 }  // namespace
 
 VELMORO_AVX2 size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t rowBytes, BYTE* out)
@@ -62,11 +60,11 @@ VELMORO_AVX2 size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t ro
         const size_t i = next < lastStep ? next : lastStep;
         __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
                            _mm256_setzero_si256()};
-        AddWeightedPair(Load(below + i - n), Load(below + i), pairWeights[0], sums);
-        AddWeightedPair(Load(below + i + n), Load(own + i - n), pairWeights[1], sums);
-        AddWeightedPair(Load(own + i), Load(own + i + n), pairWeights[2], sums);
-        AddWeightedPair(Load(above + i - n), Load(above + i), pairWeights[3], sums);
-        AddWeightedPair(Load(above + i + n), _mm256_setzero_si256(), pairWeights[4], sums);
+        AddWeightedPair(Load256(below + i - n), Load256(below + i), pairWeights[0], sums);
+        AddWeightedPair(Load256(below + i + n), Load256(own + i - n), pairWeights[1], sums);
+        AddWeightedPair(Load256(own + i), Load256(own + i + n), pairWeights[2], sums);
+        AddWeightedPair(Load256(above + i - n), Load256(above + i), pairWeights[3], sums);
+        AddWeightedPair(Load256(above + i + n), _mm256_setzero_si256(), pairWeights[4], sums);
         // sums[0..3] hold outputs 0-3|16-19, 4-7|20-23, 8-11|24-27, 12-15|28-31 (per lane).
         const __m256i first = _mm256_packs_epi32(ScaleSums(sums[0], divisor, offsets),
                                                  ScaleSums(sums[1], divisor, offsets));

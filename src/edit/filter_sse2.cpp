@@ -4,12 +4,16 @@
 // the sums FilterKernelFitsSimd admits, and truncates toward zero like the
 // integer division it replaces.
 #include "edit/cpu_features.h"
+#include "edit/simd_memory.h"
 #include "edit/filter_rows.h"
 
 #include <emmintrin.h>
 
 namespace velmoro {
 namespace {
+
+using simd::Load128;
+using simd::Store128;
 
 constexpr size_t kStepBytes = 16;
 
@@ -38,11 +42,6 @@ inline __m128i ScaleSums(__m128i sums, __m128 divisor, __m128i offset)
     return _mm_add_epi32(quotient, offset);
 }
 
-inline __m128i Load(const BYTE* bytes)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-}
-
 }  // namespace
 
 size_t FilterRowInterior24Simd(const FilterRowTaps& taps, size_t rowBytes, BYTE* out)
@@ -66,11 +65,11 @@ size_t FilterRowInterior24Simd(const FilterRowTaps& taps, size_t rowBytes, BYTE*
     for (size_t next = i;; next += kStepBytes) {
         const size_t at = next < lastStep ? next : lastStep;
         __m128i sums[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
-        AddWeightedPair(Load(below + at - n), Load(below + at), pairWeights[0], sums);
-        AddWeightedPair(Load(below + at + n), Load(own + at - n), pairWeights[1], sums);
-        AddWeightedPair(Load(own + at), Load(own + at + n), pairWeights[2], sums);
-        AddWeightedPair(Load(above + at - n), Load(above + at), pairWeights[3], sums);
-        AddWeightedPair(Load(above + at + n), _mm_setzero_si128(), pairWeights[4], sums);
+        AddWeightedPair(Load128(below + at - n), Load128(below + at), pairWeights[0], sums);
+        AddWeightedPair(Load128(below + at + n), Load128(own + at - n), pairWeights[1], sums);
+        AddWeightedPair(Load128(own + at), Load128(own + at + n), pairWeights[2], sums);
+        AddWeightedPair(Load128(above + at - n), Load128(above + at), pairWeights[3], sums);
+        AddWeightedPair(Load128(above + at + n), _mm_setzero_si128(), pairWeights[4], sums);
         // Signed saturation to 16 bits, then unsigned to 8, is the clamp to 0..255.
         const __m128i low = _mm_packs_epi32(ScaleSums(sums[0], divisor, offsets), ScaleSums(sums[1], divisor, offsets));
         const __m128i high = _mm_packs_epi32(ScaleSums(sums[2], divisor, offsets), ScaleSums(sums[3], divisor, offsets));
