@@ -107,6 +107,25 @@ void BM_Crop(benchmark::State& state)
 }
 BENCHMARK(BM_Crop);
 
+// Results of changing size: every crop needs a new pixel block.
+void BM_CropIntoNewBlock(benchmark::State& state)
+{
+    BenchImage source(kWidth + 64, kHeight + 64);
+    CDibEdit target;
+    const CRect rects[2] = {CRect(32, 32, 32 + kWidth, 32 + kHeight), CRect(32, 32, 32 + kWidth, 31 + kHeight)};
+    int64_t pixels = 0;
+    size_t next = 0;
+    for (auto _ : state) {
+        CRect rect = rects[next];
+        next ^= 1;
+        benchmark::DoNotOptimize(target.CropFrom(source, &rect));
+        pixels += int64_t{rect.Width()} * rect.Height();
+    }
+    state.SetItemsProcessed(pixels);
+    state.SetBytesProcessed(pixels * 3);
+}
+BENCHMARK(BM_CropIntoNewBlock);
+
 void BM_JoinHorz(benchmark::State& state)
 {
     BenchJoin(state, kWidth / 2, kHeight, kWidth / 2, kHeight, true);

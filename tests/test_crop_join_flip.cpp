@@ -137,14 +137,48 @@ TEST(CropFrom, WidthOneFrom8BitKeepsTableAndPadsRowsToFourBytes)
 
 TEST(CropFrom, SourceMayBeThisImage)
 {
-    GeometryImage image(ImageSpec{8, 6, 24}, 2);
-    GeometryImage copy(ImageSpec{8, 6, 24}, 2);
-    CRect rect(1, 2, 6, 5);
-    CDibEdit expected;
-    ASSERT_EQ(expected.CropFrom(copy, &rect), DIB_OK);
-    ASSERT_EQ(image.CropFrom(image, &rect), DIB_OK);
-    EXPECT_EQ(Pixels(image), Pixels(expected));
-    EXPECT_EQ(image.GetWidth(), 5);
+    // The second rectangle keeps the block size (7 and 8 pixels both take 24
+    // bytes a row): written in place, each row would overlap its own source.
+    for (CRect rect : {CRect(1, 2, 6, 5), CRect(1, 0, 8, 6)}) {
+        GeometryImage image(ImageSpec{8, 6, 24}, 2);
+        GeometryImage copy(ImageSpec{8, 6, 24}, 2);
+        CDibEdit expected;
+        ASSERT_EQ(expected.CropFrom(copy, &rect), DIB_OK);
+        ASSERT_EQ(image.CropFrom(image, &rect), DIB_OK);
+        EXPECT_EQ(Pixels(image), Pixels(expected));
+        EXPECT_EQ(image.GetWidth(), rect.Width());
+    }
+}
+
+// A result of the size this image's pixel block already has is written into
+// that block: stale bytes there, padding included, must not survive, and the
+// info block still comes from the source.
+TEST(CropFrom, ResultOfTheHeldBlockSizeOverwritesItWhole)
+{
+    struct Case {
+        ImageSpec target;
+        ImageSpec source;
+        CRect rect;
+    };
+    const Case cases[] = {
+        {ImageSpec{5, 4, 24}, ImageSpec{9, 7, 24}, CRect(2, 1, 7, 5)},          // same shape
+        {ImageSpec{8, 3, 8}, ImageSpec{9, 7, 8, BI_RGB, 20}, CRect(3, 0, 7, 6)},  // 4 x 6, 24 bytes either way
+        {ImageSpec{8, 3, 8}, ImageSpec{5, 5, 24}, CRect(1, 1, 3, 4)},            // another depth, 24 bytes
+        {ImageSpec{6, 2, 16}, ImageSpec{9, 4, 16, BI_BITFIELDS}, CRect(0, 1, 5, 3)},
+    };
+    for (const Case& c : cases) {
+        GeometryImage target(c.target, 40);
+        GeometryImage source(c.source, 41);
+        std::memset(target.GetBmpBitsAddress(), 0xEE, target.PixelCopy().size());
+        const BYTE* held = target.GetBmpBitsAddress();
+        CRect rect = c.rect;
+        CDibEdit expected;
+        ASSERT_EQ(expected.CropFrom(source, &rect), DIB_OK);
+        ASSERT_EQ(target.CropFrom(source, &rect), DIB_OK);
+        EXPECT_EQ(target.GetBmpBitsAddress(), held);
+        EXPECT_EQ(Pixels(target), Pixels(expected));
+        EXPECT_EQ(std::memcmp(target.GetBmpInfoAddress(), expected.GetBmpInfoAddress(), source.InfoBytes()), 0);
+    }
 }
 
 TEST(CropFrom, RefusalsLeaveThisImageAsItWas)
@@ -474,6 +508,8 @@ TEST(GeometryAllocationFailure, LeavesThisImageAsItWas)
     CRect rect(1, 1, 5, 6);
     EXPECT_EQ(FailEachAllocation(image, [&] { return image.CropFrom(source, &rect); }), 2);
     EXPECT_EQ(image.GetWidth(), 4);
+    GeometryImage sameSize(ImageSpec{4, 5, 8}, 103);  // keeps its pixel block: only the info block is new
+    EXPECT_EQ(FailEachAllocation(sameSize, [&] { return sameSize.CropFrom(source, &rect); }), 1);
     EXPECT_EQ(FailEachAllocation(image, [&] { return image.JoinHorz(source, 0); }), 1);
     EXPECT_EQ(FailEachAllocation(image, [&] { return image.JoinVert(source, 0); }), 1);
     EXPECT_EQ(FailEachAllocation(image, [&] { return image.InvertDibVert(); }), 0);  // needs no memory

@@ -36,6 +36,9 @@ public:
     DWORD AlphaBlendDirect(CDibEdit& first, CDibEdit& second, unsigned char alpha);
 
     // Crop, join and flip.
+    // CropFrom: a result of the size this image's pixel block already has is
+    // written into that block (its address stays); otherwise a new block
+    // replaces it. A crop of this image itself always gets a new block.
     DWORD CropFrom(CDibEdit& source, CRect* rect);
     DWORD JoinHorz(CDibEdit& other, DWORD fillColor);
     DWORD JoinVert(CDibEdit& other, DWORD fillColor);
