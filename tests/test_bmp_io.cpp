@@ -245,6 +245,12 @@ TEST(BmpLoad, PathFormOpensReadsAndReportsMissingFiles)
 {
     CDib image;
     EXPECT_EQ(image.Load("/nonexistent/velmoro.bmp"), DIB_ERR_OPEN);
+    // A folder is no file: refused at the opening, where a read of it would throw.
+    EXPECT_EQ(image.Load(::testing::TempDir().c_str()), DIB_ERR_OPEN);
+    CFile folder;
+    CFileException why;
+    EXPECT_FALSE(folder.Open(::testing::TempDir().c_str(), CFile::modeRead, &why));
+    EXPECT_EQ(why.m_cause, CFileException::accessDenied);
     const std::string path = TempPath("path.bmp");
     const std::vector<BYTE> bytes = MakeBmp(BmpSpec{6, 5, 24});
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));

@@ -216,6 +216,7 @@ TEST(CollectionFile, PathFormsSaveAndLoad)
     TestList loaded;
     EXPECT_EQ(loaded.CreateNewNodeFromFile(path.c_str(), kTag), 2u);
     EXPECT_EQ(loaded.CreateNewNodeFromFile((path + ".missing").c_str(), kTag), 0u);
+    EXPECT_EQ(loaded.CreateNewNodeFromFile(::testing::TempDir().c_str(), kTag), 0u);
 
     TestList empty;
     EXPECT_EQ(empty.SaveFile(path.c_str(), kTag), 0u);

@@ -33,7 +33,8 @@ int CauseOfErrno(int error)
     case ENOENT: return CFileException::fileNotFound;
     case EACCES:
     case EPERM:
-    case EROFS: return CFileException::accessDenied;
+    case EROFS:
+    case EISDIR: return CFileException::accessDenied;
     case ENOSPC:
     case EDQUOT: return CFileException::diskFull;
     case ENAMETOOLONG:
@@ -73,6 +74,14 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* err)
     do {
         fd = ::open(path, oflags, 0666);
     } while (fd < 0 && errno == EINTR);
+    // A folder opens for reading here, but every read of it would throw: it is
+    // refused as a file that cannot be opened.
+    struct stat status;
+    if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        errno = EISDIR;
+    }
     if (fd < 0) {
         if (err) {
             err->m_cause = CauseOfErrno(errno);
