@@ -195,6 +195,7 @@ TEST_F(JpegScripted, EveryFailureReleasesTheRecordAndKeepsTheImage)
         {"no picture in the header", 0, 0, 0, 0, 4, DIB_ERR_FILE_IO},
         {"pixel block over 32 bits", 0, 0, 0, 0xFFFFFFFFu, 2, DIB_ERR_NO_MEMORY},
         {"rows over 32 bits", 0, 0, 0, 70000, 70000, DIB_ERR_NO_MEMORY},
+        {"a block size that wraps to 0", 0, 0, 0, 2863311530u, 2147483648u, DIB_ERR_NO_MEMORY},  // 2^33 x 2^31
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -43,11 +43,17 @@ DWORD DecodeIntoNewBlocks(CJPeg& jpeg, ConvertToDib convert, DecodedBlocks& deco
     if (width == 0 || height == 0)
         return DIB_ERR_FILE_IO;  // a header without a picture is a failed header read
 
+    // The codec module is any library with the four entry points: its sizes are
+    // input like any other. A product that wraps around 64 bits would pass as a
+    // small block; a block over 32 bits is refused by the allocation, which also
+    // keeps width and height within LONG.
+    uint64_t pixelBytes = 0;
+    if (__builtin_mul_overflow(height, static_cast<uint64_t>(RowStride(static_cast<int64_t>(width), 24)), &pixelBytes))
+        return DIB_ERR_NO_MEMORY;
     decoded.info = MakeBlock<BITMAPINFO>(kInfoHeaderBytes);
     if (!decoded.info)
         return DIB_ERR_NO_MEMORY;
-    // Refused above 32 bits, which also keeps width and height within LONG.
-    decoded.bits = MakeBlock(height * static_cast<uint64_t>(RowStride(static_cast<int64_t>(width), 24)));
+    decoded.bits = MakeBlock(pixelBytes);
     if (!decoded.bits)
         return DIB_ERR_NO_MEMORY;
 
