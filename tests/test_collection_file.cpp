@@ -95,6 +95,21 @@ TEST(CollectionList, AppendKeepsOrderAndFindTakesTheFirst)
     EXPECT_EQ(list.GetCount(), 3u);
 }
 
+// Appended again, a member would link the list into a cycle (a sole node or
+// the tail) or cut off the nodes after it (a middle node).
+TEST(CollectionList, AppendRefusesANodeAlreadyInTheList)
+{
+    TestList single{7};
+    EXPECT_EQ(single.AppendNode(single.GetFirstNode()), 0);
+    EXPECT_EQ(CheckedIds(single), (std::vector<WORD>{7}));
+
+    TestList list{1, 2, 3};
+    for (CDibEditNode* member : {list.GetFirstNode(), list.FindNode(2), list.Tail()})
+        EXPECT_EQ(list.AppendNode(member), 0);
+    EXPECT_EQ(CheckedIds(list), (std::vector<WORD>{1, 2, 3}));
+    EXPECT_EQ(list.GetCount(), 3u);
+}
+
 TEST(CollectionList, DeleteRelinksHeadMiddleTailAndOnlyNode)
 {
     struct Case { const char* name; size_t index; std::vector<WORD> left; };

@@ -79,7 +79,8 @@ public:
     CDibEditList(const CDibEditList& other);
     CDibEditList& operator=(const CDibEditList& other);
 
-    // Links a node made with new in as the tail and takes ownership; 0 for NULL.
+    // Links a node made with new in as the tail and takes ownership; 0 for NULL
+    // or a node already in this list (the list is left as it was).
     int AppendNode(CDibEditNode* node);
     // The first node from the head with that ID, or NULL.
     CDibEditNode* FindNode(WORD id) const;

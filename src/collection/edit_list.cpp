@@ -65,6 +65,7 @@ CDibEditList& CDibEditList::operator=(const CDibEditList& other)
         std::unique_ptr<CDibEditNode> duplicate(new (std::nothrow) CDibEditNode(*node));
         if (!duplicate || duplicate->IsEmpty() != node->IsEmpty())
             return *this;
+        duplicate->SetBeforeNode(NULL);  // no membership to look for: the copy is new
         copy.AppendNode(duplicate.release());
     }
     Swap(copy);
@@ -80,7 +81,9 @@ void CDibEditList::Swap(CDibEditList& other)
 
 int CDibEditList::AppendNode(CDibEditNode* node)
 {
-    if (!node)
+    // A member appended again would close the list into a cycle or cut it short.
+    // Every member but the head has a predecessor, so only such a node is looked for.
+    if (!node || node == m_pHeadNode || (node->GetBeforeNode() != NULL && Contains(node)))
         return 0;
     // A copied node arrives with its source's links; the tail's are rewritten here.
     node->SetBeforeNode(m_pTailNode);
