@@ -153,6 +153,23 @@ TEST_F(JpegCodec, FileModesWriteAndReadTheNamedFile)
     codec.JpgSetJPegFilePath("/no/such/folder/x.jpg");
     EXPECT_EQ(codec.JpgFileWriteImage(), IJL_ERR_FILE_OPEN);
 
+    // A picture too large for the format is refused before the file is opened:
+    // a file already there keeps its bytes.
+    codec.JpgSetJPegFilePath(path.c_str());
+    const std::vector<BYTE> before = ReadWholeFile(path);
+    ASSERT_FALSE(before.empty());
+    std::vector<BYTE> oversized(4 * 65504);  // either one 65501-pixel row or 65501 one-pixel rows
+    const std::pair<long, long> tooLarge[] = {{65501, 1}, {1, -65501}};
+    for (auto [width, height] : tooLarge) {
+        Record().DIBBytes = oversized.data();
+        Record().DIBWidth = width;
+        Record().DIBHeight = height;
+        Record().DIBPadBytes = 1;  // both row sizes round up by one byte
+        EXPECT_EQ(codec.JpgFileWriteImage(), IJL_ERR_BAD_DIB);
+        EXPECT_EQ(ReadWholeFile(path), before);
+    }
+    SetDibSource(Record(), Picture());
+
     // A failed write removes a file it made, but never a device.
     struct stat device {};
     if (stat("/dev/full", &device) == 0) {

@@ -91,6 +91,10 @@ IJLERR CheckDibSource(const JPEG_CORE_PROPERTIES& record)
         return IJL_ERR_BAD_DIB;
     if (record.DIBColor != IJL_BGR && record.DIBColor != IJL_RGB)
         return IJL_ERR_BAD_DIB;
+    // Refused here, before a named file is opened and truncated, rather than by
+    // the encoder once the old file is gone.
+    if (record.DIBWidth > JPEG_MAX_DIMENSION || DibRowCount(record) > JPEG_MAX_DIMENSION)
+        return IJL_ERR_BAD_DIB;
     if (record.JPGQuality < 1 || record.JPGQuality > 100)
         return IJL_ERR_BAD_ARGUMENT;
     return IJL_OK;
