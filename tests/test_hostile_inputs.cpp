@@ -169,4 +169,31 @@ TEST(HostileInputs, EachFileGivesItsCode)
     }
 }
 
+// A BMP of width 0 loads with any height, its pixel block empty. Operations that
+// walk the rows must not spend 2^31 steps on rows without bytes (seconds each),
+// and sizes of such pictures combined must not overflow.
+TEST(HostileImages, ZeroWidthPicturesOfMaximalHeight)
+{
+    constexpr int kTall = 0x7FFFFFFF;
+    for (int bits : {8, 16, 24}) {
+        SCOPED_TRACE(bits);
+        TestImage tall(ImageSpec{0, kTall, bits}, 1);
+        TestImage joined(ImageSpec{0, kTall, bits}, 2);
+        ASSERT_EQ(joined.JoinHorz(tall, 0), DIB_OK);
+        EXPECT_EQ(joined.GetWidth(), 0);
+        EXPECT_EQ(joined.GetHeight(), kTall);
+        CDibEdit rows, columns, combined;
+        EXPECT_EQ(rows.CreateHorzInterlaceFrom(tall, 1, 0), DIB_OK);
+        EXPECT_EQ(columns.CreateVertInterlaceFrom(tall, 0, 0), DIB_OK);
+        EXPECT_EQ(combined.CombineDib(tall, tall, 0, NULL, NULL, 1), DIB_OK);
+        EXPECT_EQ(combined.GetHeight(), kTall);
+
+        // 2^31 - 1 columns beside 2^31 - 1 rows: a block size beyond 64 bits.
+        TestImage wide(ImageSpec{kTall, 0, bits}, 3);
+        const ImageSnapshot before(wide);
+        EXPECT_EQ(wide.JoinHorz(tall, 0), DIB_ERR_NO_MEMORY);
+        EXPECT_TRUE(before.Matches(wide));
+    }
+}
+
 }  // namespace

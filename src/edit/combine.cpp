@@ -208,6 +208,8 @@ void CompositeFromSelf(const CombineJob& job)
 
 void RunCombine(const CombineJob& job)
 {
+    if (job.baseStride == 0)
+        return;  // rows of width 0, however many, have no bytes to write
     const size_t bpp = static_cast<size_t>(job.bytesPerPixel);
     const CRect& dst = job.baseRect;
     const CRect& src = job.overlayRect;

@@ -54,7 +54,8 @@ InterlacedImage StartInterlacedImage(const CDib& source)
     std::memcpy(image.info.get(), source.GetBmpInfoAddress(), infoBytes);
     image.stride = static_cast<size_t>(RowStride(header));
     image.rowBytes = static_cast<size_t>(header.biWidth) * (header.biBitCount / 8);
-    image.rows = header.biHeight > 0 ? static_cast<size_t>(header.biHeight) : 0;
+    // Rows of width 0, however many, have no bytes to write.
+    image.rows = header.biHeight > 0 && image.stride > 0 ? static_cast<size_t>(header.biHeight) : 0;
     return image;
 }
 

@@ -48,9 +48,11 @@ DWORD CheckJoinDepth(const CDib& image, const CDib& other, int bitCount, DWORD w
 // or its sides do not fit the header.
 BlockPtr<BYTE> MakeJoinedBlock(const RowSource& a, const RowSource& b, int64_t width, int64_t height, int bitCount)
 {
-    if (a.width < 0 || b.width < 0 || width > INT32_MAX || height > INT32_MAX || height < 0)
+    int64_t bytes = 0;
+    if (a.width < 0 || b.width < 0 || width > INT32_MAX || height > INT32_MAX || height < 0 ||
+        __builtin_mul_overflow(RowStride(width, bitCount), height, &bytes))
         return nullptr;
-    return MakeBlock(static_cast<uint64_t>(RowStride(width, bitCount) * height));
+    return MakeBlock(static_cast<uint64_t>(bytes));
 }
 
 void InstallJoinedBlock(BITMAPINFOHEADER& header, BYTE*& bits, BlockPtr<BYTE> joined, int64_t width, int64_t height)
@@ -91,6 +93,10 @@ DWORD JoinHorzPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
         return DIB_ERR_NO_MEMORY;
 
     const size_t stride = static_cast<size_t>(RowStride(width, header.biBitCount));
+    if (stride == 0) {  // rows of width 0, however many, have no bytes to write
+        InstallJoinedBlock(header, bits, std::move(joined), width, height);
+        return DIB_OK;
+    }
     const size_t rows = static_cast<size_t>(height);
     const size_t leftBytes = static_cast<size_t>(left.width) * fill.size;
     const size_t rowBytes = static_cast<size_t>(width) * fill.size;
