@@ -225,6 +225,25 @@ TEST(CombineDibKeys, EightBitKeyIsTheFirstMatchingEntryOrIndexZero)
     }
 }
 
+// Masks before an 8-bit table are no entries: the key is searched behind them.
+TEST(CombineDibKeys, EightBitKeySkipsBitfieldMasks)
+{
+    TestImage overlay(ImageSpec{2, 1, 8, BI_BITFIELDS, 2}, 3);
+    overlay.Entries()[0] = RGBQUAD{0, 0, 0, 0};
+    overlay.Entries()[1] = RGBQUAD{255, 255, 255, 0};
+    SetPixel(overlay, 0, 0, 1);
+    SetPixel(overlay, 1, 0, 0);
+    for (bool simd : {false, true}) {
+        SimdScope scope(simd);
+        TestImage target(ImageSpec{2, 1, 8, BI_BITFIELDS, 2}, 4);
+        SetPixel(target, 0, 0, 0x77);
+        SetPixel(target, 1, 0, 0x77);
+        ASSERT_EQ(DIB_OK, target.CombineDib(overlay, RGB(255, 255, 255), nullptr, nullptr, 1));
+        EXPECT_EQ(GetPixel(target, 0, 0), 0x77u);  // white, index 1, is the key
+        EXPECT_EQ(GetPixel(target, 1, 0), 0u);
+    }
+}
+
 TEST(CombineDibKeys, SixteenBitKeyIsPackedByTheLayoutAndIgnoresTheTopByte)
 {
     for (DWORD compression : {DWORD{BI_RGB}, DWORD{BI_BITFIELDS}}) {

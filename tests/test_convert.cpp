@@ -164,6 +164,25 @@ TEST(ConvertExamples, EightBitIndexesPastTheTableAreBlackAndReservedBytesPlayNoP
     }
 }
 
+// An 8-bit file may carry masks before its table: the colours are the entries.
+TEST(ConvertExamples, EightBitTableBehindBitfieldMasksGivesTheColours)
+{
+    for (Variant variant : kVariants) {
+        VariantScope scope(variant);
+        TestImage image(ImageSpec{2, 1, 8, BI_BITFIELDS, 2});
+        image.Entries()[0] = RGBQUAD{0x10, 0x20, 0x30, 0};
+        image.Entries()[1] = RGBQUAD{0xF8, 0xFC, 0xF8, 0};
+        image.GetBmpBitsAddress()[0] = 1;
+        image.GetBmpBitsAddress()[1] = 0;
+        TestImage to16;
+        to16.CopyDib(image);
+        ASSERT_EQ(image.ConvertTo24BitPerPixel(), DIB_OK);
+        EXPECT_EQ(image.PixelCopy(), (std::vector<BYTE>{0xF8, 0xFC, 0xF8, 0x10, 0x20, 0x30, 0, 0})) << Name(variant);
+        ASSERT_EQ(to16.ConvertTo16BitPerPixel(DIB_FORMAT_565), DIB_OK);
+        EXPECT_EQ(to16.PixelCopy(), (std::vector<BYTE>{0xFF, 0xFF, 0x02, 0x31})) << Name(variant);
+    }
+}
+
 TEST(ConvertLayouts, SwitchingLayoutsConvertsInPlaceAndReplacesOnlyTheInfoBlock)
 {
     for (Variant variant : kVariants) {

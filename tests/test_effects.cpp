@@ -111,6 +111,14 @@ TEST(MaskImage50, ColourFormPerDepth)
     indexed.SetEntry(0, 7, 7, 7);
     ASSERT_EQ(indexed.MaskImage50(0x00ABCDEF, 0), DIB_OK);
     EXPECT_EQ(*indexed.At(0, 0), 0);
+    // Only the first 256 entries can be painted: a match past them is none
+    // (cut to a byte, entry 299 would paint entry 43).
+    EffectsImage large(ImageSpec{2, 1, 8, BI_RGB, 300});
+    for (int i = 0; i < 300; ++i)
+        large.SetEntry(i, 1, 1, 1);
+    large.SetEntry(299, 0x33, 0x22, 0x11);
+    ASSERT_EQ(large.MaskImage50(RGB(0x33, 0x22, 0x11), 0), DIB_OK);
+    EXPECT_EQ(*large.At(0, 0), 0);
 
     // 16 bits: the layout follows the compression field; bits 24-31 play no part.
     EffectsImage rgb555(ImageSpec{1, 1, 16, BI_RGB});

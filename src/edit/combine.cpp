@@ -8,6 +8,7 @@
 #include "core/pixel_layouts.h"
 #include "edit/combine_simd.h"
 #include "edit/cpu_features.h"
+#include "edit/pixel_runs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -92,12 +93,6 @@ uint32_t Key16(const CDib& target, DWORD keyColor)
 uint32_t Key24(DWORD keyColor)
 {
     return ((keyColor >> 16) & 0xFF) | (keyColor & 0xFF00) | ((keyColor & 0xFF) << 16);
-}
-
-// The 8-bit key search looks at no more than 256 entries, nor past the table.
-int KeySearchLimit(const CDib& overlay)
-{
-    return static_cast<int>(std::min<uint64_t>(256, ColorEntryCount(overlay.GetBmpInfoAddress())));
 }
 
 KeyedRowFn SimdKeyedRow(int bytesPerPixel)
@@ -323,14 +318,16 @@ DWORD CDibEdit::CombineDib(CDibEdit& overlay, DWORD keyColor, CPoint* point, CRe
 void CDibEdit::Combine8BitImage(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
                                 CRect& overlayRect, BYTE* newBits, int bUseKey)
 {
-    const int index = overlay.GetColorTableIndex(overlay.GetColorTabAddress(), keyColor, KeySearchLimit(overlay));
+    const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
+                                                  SearchableEntries(overlay.GetBmpInfoAddress()));
     RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, false, index));
 }
 
 void CDibEdit::Combine8BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
                                    CRect& overlayRect, BYTE* newBits, int bUseKey)
 {
-    const int index = overlay.GetColorTableIndex(overlay.GetColorTabAddress(), keyColor, KeySearchLimit(overlay));
+    const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
+                                                  SearchableEntries(overlay.GetBmpInfoAddress()));
     RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, true, index));
 }
 
@@ -362,14 +359,16 @@ void CDibEdit::Combine24BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD key
 void CDibEdit::Combine8BitImage(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
                                 int bUseKey)
 {
-    const int index = overlay.GetColorTableIndex(overlay.GetColorTabAddress(), keyColor, KeySearchLimit(overlay));
+    const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
+                                                  SearchableEntries(overlay.GetBmpInfoAddress()));
     RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, false, index));
 }
 
 void CDibEdit::Combine8BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
                                    int bUseKey)
 {
-    const int index = overlay.GetColorTableIndex(overlay.GetColorTabAddress(), keyColor, KeySearchLimit(overlay));
+    const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
+                                                  SearchableEntries(overlay.GetBmpInfoAddress()));
     RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, true, index));
 }
 

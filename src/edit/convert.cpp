@@ -8,6 +8,7 @@
 #include "core/pixel_layouts.h"
 #include "edit/convert_simd.h"
 #include "edit/cpu_features.h"
+#include "edit/pixel_runs.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -105,17 +106,12 @@ void ConvertRows(const CDib& image, BYTE* dst, int dstBitCount, Row row)
     }
 }
 
-int UsableEntries(const BITMAPINFO* info)
-{
-    return static_cast<int>(std::min<uint64_t>(ColorEntryCount(info), 256));
-}
-
 Bgr24Table MakeBgr24Table(const BITMAPINFO* info)
 {
     Bgr24Table table{};
-    const int entries = UsableEntries(info);
-    for (int i = 0; i < entries; ++i) {
-        const RGBQUAD& entry = info->bmiColors[i];
+    const RGBQUAD* entries = ColorEntries(info);
+    for (int i = 0; i < SearchableEntries(info); ++i) {
+        const RGBQUAD& entry = entries[i];
         table.entry[i] = entry.rgbBlue | (uint32_t{entry.rgbGreen} << 8) | (uint32_t{entry.rgbRed} << 16);
     }
     return table;
@@ -124,9 +120,9 @@ Bgr24Table MakeBgr24Table(const BITMAPINFO* info)
 Pixel16Table MakePixel16Table(const BITMAPINFO* info, bool is565)
 {
     Pixel16Table table{};
-    const int entries = UsableEntries(info);
-    for (int i = 0; i < entries; ++i)
-        table.entry[i] = PackColor16(EntryColor(info->bmiColors[i]), is565);
+    const RGBQUAD* entries = ColorEntries(info);
+    for (int i = 0; i < SearchableEntries(info); ++i)
+        table.entry[i] = PackColor16(EntryColor(entries[i]), is565);
     return table;
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/dib_layout.h"
 #include "core/pixel_layouts.h"
+#include "edit/pixel_runs.h"
 
 #include <cstring>
 
@@ -82,8 +83,8 @@ DWORD CDibEdit::Mask8BitImage50(DWORD color, int phase)
         return DIB_ERR_EMPTY;
     if (GetBitCount() != 8)
         return DIB_ERR_NOT_8BIT;
-    const BYTE index = static_cast<BYTE>(GetColorTableIndex(velmoro::ColorTableAddress(m_pBmpInfo), color,
-                                                            GetNumColorEntry()));
+    const BYTE index = static_cast<BYTE>(GetColorTableIndex(velmoro::ColorEntries(m_pBmpInfo), color,
+                                                            velmoro::SearchableEntries(m_pBmpInfo)));
     velmoro::PaintChecker(m_pBmpInfo->bmiHeader, m_pBmpBits, &index, 1, phase);
     return DIB_OK;
 }

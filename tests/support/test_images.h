@@ -48,6 +48,12 @@ public:
     BYTE* Row(int storedRow) const { return GetBmpBitsAddress() + static_cast<size_t>(Stride()) * storedRow; }
     size_t PixelBytes() const { return static_cast<size_t>(Stride()) * GetHeight(); }
     size_t InfoBytes() const;
+    // The colour entries, behind the three masks of a BI_BITFIELDS header.
+    RGBQUAD* Entries() const
+    {
+        const size_t maskBytes = GetCompression() == BI_BITFIELDS ? 12 : 0;
+        return reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(GetBmpInfoAddress()) + 40 + maskBytes);
+    }
 
     std::vector<BYTE> InfoCopy() const;
     std::vector<BYTE> PixelCopy() const;
