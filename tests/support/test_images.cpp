@@ -21,6 +21,11 @@ static size_t InfoBytesOf(const BITMAPINFO* info)
     return 40 + static_cast<size_t>(CDib::GetColorEntrySize(info));
 }
 
+static int64_t StrideOf(int width, int bitCount)
+{
+    return ((int64_t{width} * bitCount + 31) >> 3) & ~int64_t{3};
+}
+
 TestImage::TestImage(const ImageSpec& spec, uint32_t seed)
 {
     BITMAPINFOHEADER header{};
@@ -32,7 +37,7 @@ TestImage::TestImage(const ImageSpec& spec, uint32_t seed)
     header.biCompression = spec.compression;
     header.biClrUsed = spec.colorEntries < 0 ? 0 : static_cast<DWORD>(spec.colorEntries);
     const size_t infoBytes = InfoBytesOf(reinterpret_cast<const BITMAPINFO*>(&header));
-    const int stride = ((spec.width * spec.bitCount + 31) >> 3) & ~3;
+    const int64_t stride = StrideOf(spec.width, spec.bitCount);
     auto* info = static_cast<BITMAPINFO*>(std::malloc(infoBytes));
     auto* bits = static_cast<BYTE*>(std::malloc(static_cast<size_t>(stride) * spec.height + 1));
     std::memcpy(info, &header, sizeof header);
@@ -67,7 +72,12 @@ void TestImage::Randomize(uint32_t seed)
 
 int TestImage::Stride() const
 {
-    return ((GetWidth() * GetBitCount() + 31) >> 3) & ~3;
+    return static_cast<int>(StrideOf(GetWidth(), GetBitCount()));
+}
+
+size_t TestImage::PixelBytes() const
+{
+    return static_cast<size_t>(StrideOf(GetWidth(), GetBitCount()) * GetHeight());
 }
 
 size_t TestImage::InfoBytes() const

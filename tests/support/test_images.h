@@ -46,7 +46,7 @@ public:
     void Randomize(uint32_t seed);
     int Stride() const;
     BYTE* Row(int storedRow) const { return GetBmpBitsAddress() + static_cast<size_t>(Stride()) * storedRow; }
-    size_t PixelBytes() const { return static_cast<size_t>(Stride()) * GetHeight(); }
+    size_t PixelBytes() const;  // in 64 bits: pictures of 2^31 - 1 columns have no int stride
     size_t InfoBytes() const;
     // The colour entries, behind the three masks of a BI_BITFIELDS header.
     RGBQUAD* Entries() const
