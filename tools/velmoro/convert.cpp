@@ -8,13 +8,15 @@
 namespace velmoro_tool {
 namespace {
 
-// The dither works on 24-bit pixels, so other depths pass through 24 bits first.
+// The dither adds its noise to 24-bit pixels and leaves them 24-bit: other
+// depths pass through 24 bits first, and the reduction follows it.
 DWORD ConvertTo16Bits(CDibEdit& image, DWORD format, bool dither)
 {
     if (dither) {
         if (DWORD code = image.ConvertTo24BitPerPixel())
             return code;
-        return image.Dither24To16BitPerPixel(format);
+        if (DWORD code = image.Dither24To16BitPerPixel(format))
+            return code;
     }
     return image.ConvertTo16BitPerPixel(format);
 }
