@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -228,6 +229,16 @@ TEST_F(VelmoroCli, InfoDescribesEveryFileAndReportsEachBadOne)
     Outcome outcome = Run({"info", "a.bmp"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "a.bmp: 5 x 3, 8 bits, compression 0, 256 colour entries, stride 8\n");
+    // No rows, 2^31 - 1 columns: the stride needs more than 32 bits.
+    std::string wide(54, '\0');
+    const BITMAPINFOHEADER header{40, 0x7FFFFFFF, 0, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    wide[0] = 'B';
+    wide[1] = 'M';
+    wide[10] = 54;
+    std::memcpy(&wide[14], &header, sizeof header);
+    WriteText(Path("wide.bmp"), wide);
+    outcome = Run({"info", "wide.bmp"});
+    EXPECT_EQ(outcome.out, "wide.bmp: 2147483647 x 0, 24 bits, compression 0, 0 colour entries, stride 6442450944\n");
     outcome = Run({"info", "notes.txt", "a.bmp", "missing.bmp"});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_NE(outcome.out.find("a.bmp: 5 x 3"), std::string::npos);
@@ -263,6 +274,12 @@ TEST_F(VelmoroCli, CreateConvertAndJpegOutput)
     EXPECT_EQ(Shape("orange.JPG"), "6 x 4, 24 bits");
     ExpectSuccess({"convert", "orange.JPG", "back.bmp"});
     EXPECT_EQ(Shape("back.bmp"), "6 x 4, 24 bits");
+    // The dither's noise is followed by the reduction, from any depth.
+    for (const char* in : {"orange.bmp", "orange565.bmp"}) {
+        ExpectSuccess({"convert", in, "dithered.bmp", "--bits", "16", "--layout", "565", "--dither"});
+        EXPECT_EQ(Shape("dithered.bmp"), "6 x 4, 16 bits") << in;
+        EXPECT_NE(Run({"info", "dithered.bmp"}).out.find("compression 3"), std::string::npos) << in;
+    }
 
     ExpectFailure({"create", "odd.bmp", "--size", "2x2", "--bits", "3"}, 1,
                   "velmoro create: odd.bmp: DIB_ERR_BAD_BITCOUNT (a bit count other than 1, 4, 8, 16 or 24)");

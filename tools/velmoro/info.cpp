@@ -20,8 +20,9 @@ int RunInfo(const Arguments& args)
             status = ReportFailure(Failure(file, code));
             continue;
         }
-        const int stride = ((image.GetWidth() * image.GetBitCount() + 31) >> 3) & ~3;
-        std::printf("%s: %d x %d, %d bits, compression %u, %d colour entries, stride %d\n", file.c_str(),
+        // 64 bits: a picture of no rows may have 2^31 - 1 columns.
+        const long long stride = ((static_cast<long long>(image.GetWidth()) * image.GetBitCount() + 31) >> 3) & ~3LL;
+        std::printf("%s: %d x %d, %d bits, compression %u, %d colour entries, stride %lld\n", file.c_str(),
                     image.GetWidth(), image.GetHeight(), image.GetBitCount(), image.GetCompression(),
                     image.GetNumColorEntry(), stride);
     }
