@@ -239,6 +239,12 @@ TEST_F(VelmoroCli, InfoDescribesEveryFileAndReportsEachBadOne)
     WriteText(Path("wide.bmp"), wide);
     outcome = Run({"info", "wide.bmp"});
     EXPECT_EQ(outcome.out, "wide.bmp: 2147483647 x 0, 24 bits, compression 0, 0 colour entries, stride 6442450944\n");
+    // Output that cannot be written is a failure, not a success with nothing shown.
+    if (access("/dev/full", W_OK) == 0) {
+        const std::string lost = std::string(VELMORO_TOOL_PATH) + " info " + Path("a.bmp") + " >/dev/full 2>/dev/null";
+        const int status = std::system(lost.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    }
     outcome = Run({"info", "notes.txt", "a.bmp", "missing.bmp"});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_NE(outcome.out.find("a.bmp: 5 x 3"), std::string::npos);

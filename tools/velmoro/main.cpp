@@ -103,5 +103,12 @@ int ReportFailure(const Failure& failure)
 
 int main(int argc, char** argv)
 {
-    return velmoro_tool::Run(std::vector<std::string>(argv + 1, argv + argc));
+    const int status = velmoro_tool::Run(std::vector<std::string>(argv + 1, argv + argc));
+    // What a command printed is part of its result: output lost on the way
+    // (a full disk, a closed pipe) is a failure too.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "velmoro: standard output could not be written\n");
+        return status == 0 ? 1 : status;
+    }
+    return status;
 }
