@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -306,6 +307,37 @@ TEST_F(VelmoroCli, FailedOutputsLeaveNothingBehind)
     ExpectFailure({"fade", "a.bmp", "no/such/folder/out.bmp", "--level", "9"}, 1,
                   "velmoro fade: no/such/folder/out.bmp: DIB_ERR_WRITE");
     ExpectFailure({"convert", "a.bmp", "no/such/folder/out.jpg"}, 1, "velmoro convert: no/such/folder/out.jpg: DIB_ERR_WRITE");
+}
+
+// An output replaces a file's contents, not what the name stands for: a link
+// stays a link to the rewritten file, permissions stay, and a name close to the
+// length limit is written like any other.
+TEST_F(VelmoroCli, OutputsKeepLinksPermissionsAndLongNames)
+{
+    MakeBmp("a.bmp", 3, 2, 24, RGB(9, 8, 7));
+    MakeBmp("target.bmp", 1, 1, 24, 0);
+    ASSERT_EQ(symlink("target.bmp", Path("link.bmp").c_str()), 0);
+    ExpectSuccess({"fade", "a.bmp", "link.bmp", "--level", "1"});
+    struct stat link;
+    ASSERT_EQ(lstat(Path("link.bmp").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    EXPECT_EQ(Shape("target.bmp"), "3 x 2, 24 bits");
+
+    ASSERT_EQ(chmod(Path("target.bmp").c_str(), 0600), 0);
+    ExpectSuccess({"flip", "a.bmp", "target.bmp", "--vert"});
+    struct stat file;
+    ASSERT_EQ(stat(Path("target.bmp").c_str(), &file), 0);
+    EXPECT_EQ(file.st_mode & 07777, 0600u);
+
+    const std::string longName = std::string(250, 'L') + ".bmp";
+    ExpectSuccess({"convert", "a.bmp", longName});
+    EXPECT_EQ(Shape(longName), "3 x 2, 24 bits");
+    EXPECT_EQ(FilesIn(m_dir), (std::set<std::string>{"a.bmp", "target.bmp", "link.bmp", longName}));
+
+    if (geteuid() != 0) {  // the superuser may write any file
+        ASSERT_EQ(chmod(Path("target.bmp").c_str(), 0444), 0);
+        ExpectFailure({"fade", "a.bmp", "target.bmp", "--level", "1"}, 1, "DIB_ERR_WRITE");
+    }
 }
 
 TEST_F(VelmoroCli, ComposeKeysOutTheKeyColour)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -103,12 +104,16 @@ bool ParseColor(const std::string& text, DWORD& color)
     return true;
 }
 
-// Reserves an unused name in the output's own folder, so the rename stays on one
-// file system; the file is made with the usual permissions, unlike mkstemp's.
-std::string ReserveTempName(const std::string& path)
+// Reserves an unused short name in the target's own folder, so the rename stays
+// on one file system and a name near the length limit still has room; the file
+// is made with the usual permissions, unlike mkstemp's.
+std::string ReserveTempName(const std::string& target)
 {
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(attempt);
+        const std::string name =
+            folder + ".velmoro-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
@@ -118,6 +123,21 @@ std::string ReserveTempName(const std::string& path)
             break;
     }
     return std::string();
+}
+
+// The file a write to `path` lands in: a symbolic link's target, so that the
+// link stays a link.
+std::string ResolvedTarget(const std::string& path)
+{
+    struct stat link;
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return path;
+    char* resolved = ::realpath(path.c_str(), NULL);
+    if (!resolved)
+        return path;
+    const std::string target = resolved;
+    std::free(resolved);
+    return target;
 }
 
 }  // namespace
@@ -270,10 +290,23 @@ bool Arguments::Choose(const std::string& first, const std::string& second) cons
 
 bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write)
 {
-    const std::string temp = ReserveTempName(path);
+    const std::string target = ResolvedTarget(path);
+    struct stat existing;
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        return false;
+    // A device or a pipe is written straight: a file put in its place would
+    // take its name but not its purpose.
+    if (exists && !S_ISREG(existing.st_mode))
+        return write(target);
+    // A file this user may not write is not replaced behind its back.
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return false;
+    const std::string temp = ReserveTempName(target);
     if (temp.empty())
         return false;
-    if (!write(temp) || std::rename(temp.c_str(), path.c_str()) != 0) {
+    const bool keepMode = !exists || ::chmod(temp.c_str(), existing.st_mode & 07777) == 0;
+    if (!keepMode || !write(temp) || std::rename(temp.c_str(), target.c_str()) != 0) {
         std::remove(temp.c_str());
         return false;
     }

@@ -64,8 +64,11 @@ private:
 };
 
 // Lets `write` fill a fresh temporary file beside `path`, then renames it over
-// `path`. When `write` returns false, or the rename fails, the temporary file is
-// removed and `path` is left as it was. True when `path` now holds the output.
+// `path`, keeping an existing file's permissions. When `write` returns false, or
+// the rename fails, the temporary file is removed and `path` is left as it was.
+// A symbolic link's target is written and the link kept; a device or a pipe is
+// written straight; a folder or a file this user may not write is refused.
+// True when `path` now holds the output.
 bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write);
 
 // The image as a BMP file that appears whole or not at all; the writer's result
