@@ -462,6 +462,10 @@ TEST_F(VelmoroCli, CollectionsPackListUnpackAndRefresh)
     EXPECT_EQ(Pick("out/2.bmp", "1,1"), "00FF00\n");
 
     ExpectFailure({"pack", "bad.vcl", "1:red:red.bmp", "2:gone:missing.bmp"}, 1, "velmoro pack: missing.bmp: DIB_ERR_OPEN");
+    // A name the collection cannot hold whole is refused, not cut.
+    ExpectSuccess({"pack", "long.vcl", "1:" + std::string(254, 'n') + ":red.bmp"});
+    EXPECT_NE(Run({"list", "long.vcl"}).out.find(std::string(254, 'n')), std::string::npos);
+    ExpectFailure({"pack", "bad.vcl", "1:" + std::string(255, 'n') + ":red.bmp"}, 2, "at most 254 characters");
     ExpectFailure({"list", "set.vcl"}, 1, "velmoro list: set.vcl: not a collection with this tag");
     ExpectFailure({"list", "nothing.vcl"}, 1, "velmoro list: nothing.vcl: cannot open");
     const std::string whole = ReadText(Path("set.vcl"));

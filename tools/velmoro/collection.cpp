@@ -76,6 +76,9 @@ int RunPack(const Arguments& args)
         if (second == std::string::npos)
             throw UsageError("'" + item + "' is not ID:NAME:FILE");
         const WORD id = ParseId(item.substr(0, first), item);
+        // The stored name's size, with its terminating zero, is one byte.
+        if (second - first - 1 > 254)
+            throw UsageError("a name holds at most 254 characters");
         const std::string file = item.substr(second + 1);
         CDibEditNode* node = new CDibEditNode;
         list.AppendNode(node);
@@ -146,7 +149,8 @@ int RunRefresh(const Arguments& args)
 const CommandRegistration kPack{
     {"pack", "store images as one collection file", "OUT ID:NAME:FILE... [--tag TAG]",
      "Loads each image and stores it in the collection OUT under the 16-bit ID and\n"
-     "the name given, in the order given. TAG is the collection's signature:\n"
+     "the name given (at most 254 characters, no colon), in the order given.\n"
+     "TAG is the collection's signature:\n"
      "4 characters or 0xHEX (default VCOL); the other collection commands need the same.\n\n"
      "example: velmoro pack sprites.vcl 1:hero:hero.bmp 2:door:door.bmp --tag SPRT",
      RunPack}};
