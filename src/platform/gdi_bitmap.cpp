@@ -84,7 +84,10 @@ PixelFormat WriteColorTable(BITMAPINFO* info, const Palette& palette)
     format.bitCount = header.biBitCount;
     format.is565 = header.biCompression == BI_BITFIELDS;
     if (header.biBitCount <= 8) {
-        const uint64_t entries = ColorEntryCount(info);
+        // biClrUsed may ask for more entries than the depth can name; the
+        // caller's block is sized for at most those.
+        const uint64_t entries =
+            std::min<uint64_t>(ColorEntryCount(info), static_cast<uint64_t>(DefaultColorEntries(header.biBitCount)));
         for (uint64_t i = 0; i < entries; ++i) {
             RGBQUAD quad{};
             if (i < palette.count) {
