@@ -128,7 +128,9 @@ int OffsetRgn(HRGN handle, int dx, int dy)
     const pixman_box32_t* extents = pixman_region32_extents(&region->pixels);
     const int64_t low = std::min(int64_t{extents->x1} + dx, int64_t{extents->y1} + dy);
     const int64_t high = std::max(int64_t{extents->x2} + dx, int64_t{extents->y2} + dy);
-    if (pixman_region32_not_empty(&region->pixels) && (low < INT_MIN || high > INT_MAX))
+    if (!pixman_region32_not_empty(&region->pixels))
+        return NULLREGION;  // an empty region keeps its box at 0: moved, it would no longer equal another
+    if (low < INT_MIN || high > INT_MAX)
         return ERROR;
     pixman_region32_translate(&region->pixels, dx, dy);
     return RegionType(region->pixels);
