@@ -275,6 +275,37 @@ TEST(Gdi, CombineRegionsInEveryMode)
     EXPECT_EQ(CreateRectRgnIndirect(NULL), nullptr);
 }
 
+// biClrUsed may ask for more entries than the depth can name: the table written
+// back stops at what the depth can name (and a smaller count still gives fewer).
+TEST(Gdi, ReadBackTablesStopAtTheEntriesTheDepthCanName)
+{
+    HDC hdc = CreateCompatibleDC(NULL);
+    for (WORD bits : {1, 8}) {
+        HBITMAP bitmap = CreateBitmap(1, 1, 1, bits, NULL);
+        const size_t room = size_t{4} << bits;
+        std::vector<BYTE> block(sizeof(BITMAPINFOHEADER) + room + 64, 0xAB);
+        auto* info = reinterpret_cast<BITMAPINFO*>(block.data());
+        info->bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 1, 1, 1, bits, BI_RGB, 0, 0, 0, 0x40000000, 0};
+        EXPECT_EQ(GetDIBits(hdc, bitmap, 0, 1, NULL, info, DIB_RGB_COLORS), 1);
+        EXPECT_EQ(std::count(block.end() - 64, block.end(), 0xAB), 64) << bits << " bits";
+        DeleteObject(bitmap);
+    }
+    DeleteDC(hdc);
+}
+
+// An empty region stays where empty regions are, wherever it is moved.
+TEST(Gdi, MovedEmptyRegionStillEqualsEveryEmptyRegion)
+{
+    HRGN moved = CreateRectRgn(0, 0, 0, 0);
+    HRGN empty = CreateRectRgn(3, 3, 3, 3);
+    EXPECT_EQ(OffsetRgn(moved, 5, 5), NULLREGION);
+    EXPECT_TRUE(EqualRgn(moved, empty));
+    EXPECT_EQ(Box(moved), CRect(0, 0, 0, 0));
+    EXPECT_EQ(OffsetRgn(moved, INT32_MAX, 0), NULLREGION);
+    DeleteObject(moved);
+    DeleteObject(empty);
+}
+
 TEST(Gdi, OffsetAndRegionDataInBands)
 {
     RECT rect{0, 0, 4, 2};
