@@ -137,6 +137,8 @@ uint64_t CFile::Seek(int64_t off, UINT from)
 {
     if (m_hFile < 0)
         AfxThrowFileException(CFileException::genericException, -1, m_strFilePath);
+    if (from != begin && from != current && from != end)
+        AfxThrowFileException(CFileException::badSeek, EINVAL, m_strFilePath);
     int whence = from == current ? SEEK_CUR : from == end ? SEEK_END : SEEK_SET;
     off_t pos = ::lseek(m_hFile, static_cast<off_t>(off), whence);
     if (pos < 0)
@@ -181,6 +183,8 @@ CString CFile::GetFilePath() const
 
 void CFile::Remove(const char* path)
 {
-    if (!path || ::unlink(path) != 0)
+    if (!path)
+        AfxThrowFileException(CFileException::badPath, EINVAL, path);
+    if (::unlink(path) != 0)
         ThrowErrno(CauseOfErrno(errno), path);
 }

@@ -83,6 +83,8 @@ void CMemFile::Write(const void* buf, UINT count)
 
 uint64_t CMemFile::Seek(int64_t off, UINT from)
 {
+    if (from != begin && from != current && from != end)
+        AfxThrowFileException(CFileException::badSeek);
     int64_t base = from == current ? static_cast<int64_t>(m_nPosition)
                    : from == end   ? static_cast<int64_t>(m_nSize)
                                    : 0;

@@ -36,8 +36,9 @@ struct CPoint : POINT {
 struct CRect : RECT {
     CRect() : RECT{0, 0, 0, 0} {}
     CRect(LONG l, LONG t, LONG r, LONG b) : RECT{l, t, r, b} {}
-    LONG Width() const { return right - left; }
-    LONG Height() const { return bottom - top; }
+    // 32-bit wrapping differences, as the originals give for extreme sides.
+    LONG Width() const { return static_cast<LONG>(static_cast<uint32_t>(right) - static_cast<uint32_t>(left)); }
+    LONG Height() const { return static_cast<LONG>(static_cast<uint32_t>(bottom) - static_cast<uint32_t>(top)); }
     BOOL IsRectEmpty() const { return ::IsRectEmpty(this); }
     void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
     BOOL PtInRect(CPoint point) const { return ::PtInRect(this, point); }
