@@ -1,19 +1,30 @@
 #include <velmoro/platform/string.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace {
 char g_emptyText[1] = {0};
+
+// A length is an int: longer text cannot be held whole, so it is refused like
+// any other text there is no memory for.
+int TextLength(const char* text)
+{
+    const size_t length = std::strlen(text);
+    if (length > static_cast<size_t>(INT_MAX))
+        throw std::bad_alloc();
+    return static_cast<int>(length);
 }
+}  // namespace
 
 CString::CString() : m_pszData(g_emptyText), m_nLength(0) {}
 
 CString::CString(const char* text) : CString()
 {
     if (text)
-        Assign(text, static_cast<int>(std::strlen(text)));
+        Assign(text, TextLength(text));
 }
 
 CString::CString(const char* text, int length) : CString()
@@ -62,7 +73,7 @@ CString& CString::operator=(const char* text)
     if (!text) {
         Empty();
     } else if (text != m_pszData) {
-        Assign(text, static_cast<int>(std::strlen(text)));
+        Assign(text, TextLength(text));
     }
     return *this;
 }
