@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -388,6 +391,28 @@ TEST(CollectionFile, FailedSaveWithCloseRemovesTheFile)
     list.AppendNode(new CDibEditNode);
     EXPECT_EQ(list.SaveFile(path.c_str(), kTag), 0u);
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A save through a device fails there, and removes nothing: the device is no
+// file of the save's own. The superuser, who could remove /dev/full itself,
+// tries it on a device node of its own making.
+TEST(CollectionFile, FailedSaveThroughADeviceRemovesNothing)
+{
+    std::string device = "/dev/full";
+    const std::string made = TempPath("full-device");
+    if (geteuid() == 0) {
+        if (mknod(made.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+            GTEST_SKIP() << "no device node can be made here";
+        device = made;
+    }
+    struct stat status;
+    if (stat(device.c_str(), &status) != 0)
+        GTEST_SKIP() << "no " << device;
+    TestList list{1, 2};
+    EXPECT_EQ(list.SaveFile(device.c_str(), kTag), 0u);  // and no exception
+    ASSERT_EQ(stat(device.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    std::remove(made.c_str());
 }
 
 TEST(CollectionFile, RefreshByIdSkipsChunksOfOtherIds)

@@ -4,6 +4,7 @@
 #include "collection/chunk_record.h"
 
 #include <memory>
+#include <sys/stat.h>
 #include <new>
 #include <utility>
 
@@ -25,8 +26,9 @@ DWORD RestorePosition(CFile& file, uint64_t start, int bClose, DWORD result)
 }
 
 // A failed save closes the file and removes it when asked to close it. A memory
-// file has no path and nothing to remove. Its close failing changes nothing:
-// the file goes either way.
+// file has no path and nothing to remove; a device or a pipe is never removed
+// (the save went through it, not into a file of its own). Neither a failing
+// close nor a failing removal reaches the caller, whose result is the failure.
 void DiscardFailedSave(CFile& file, int bClose)
 {
     if (!bClose)
@@ -37,8 +39,14 @@ void DiscardFailedSave(CFile& file, int bClose)
     } catch (CFileException* error) {
         error->Delete();
     }
-    if (!path.IsEmpty())
+    struct stat status;
+    if (path.IsEmpty() || ::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return;
+    try {
         CFile::Remove(path);
+    } catch (CFileException* error) {
+        error->Delete();
+    }
 }
 
 }  // namespace
