@@ -9,6 +9,19 @@
 
 namespace {
 
+// Runs `action`, which must throw a file exception with this cause.
+template <class Action>
+void ExpectFileException(Action action, int cause)
+{
+    try {
+        action();
+        ADD_FAILURE() << "no exception";
+    } catch (CFileException* e) {
+        EXPECT_EQ(e->m_cause, cause);
+        e->Delete();
+    }
+}
+
 // Sides as far apart as 32 bits allow: the width wraps as 32-bit arithmetic does.
 TEST(PlatformRect, WidthAndHeightWrapAtTheExtremes)
 {
@@ -26,37 +39,19 @@ TEST(PlatformFile, SeekRefusesAnUnknownOriginAndRemoveANullPath)
     const BYTE bytes[10] = {};
     memory.Write(bytes, sizeof bytes);
     memory.Seek(7, CFile::begin);
-    try {
-        memory.Seek(3, 7);
-        ADD_FAILURE() << "an unknown origin moved the position";
-    } catch (CFileException* e) {
-        EXPECT_EQ(e->m_cause, CFileException::badSeek);
-        e->Delete();
-    }
+    ExpectFileException([&] { memory.Seek(3, 7); }, CFileException::badSeek);
     EXPECT_EQ(memory.GetPosition(), 7u);
 
     const std::string path = ::testing::TempDir() + "platform_seek.bin";
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite));
     file.Write(bytes, sizeof bytes);
-    try {
-        file.Seek(3, 3);
-        ADD_FAILURE() << "an unknown origin moved the position";
-    } catch (CFileException* e) {
-        EXPECT_EQ(e->m_cause, CFileException::badSeek);
-        e->Delete();
-    }
+    ExpectFileException([&] { file.Seek(3, 3); }, CFileException::badSeek);
     EXPECT_EQ(file.GetPosition(), 10u);
     file.Close();
     CFile::Remove(path.c_str());
 
-    try {
-        CFile::Remove(NULL);
-        ADD_FAILURE() << "removing no path succeeded";
-    } catch (CFileException* e) {
-        EXPECT_EQ(e->m_cause, CFileException::badPath);
-        e->Delete();
-    }
+    ExpectFileException([] { CFile::Remove(NULL); }, CFileException::badPath);
 }
 
 }  // namespace
