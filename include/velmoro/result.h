@@ -29,6 +29,7 @@
 #define DIB_ERR_COLOR_TABLE_SIZE 0xA01u
 #define DIB_ERR_REGION 0xB00u
 #define DIB_ERR_JPEG 0xC00u
+#define DIB_ERR_FORMAT 0xD00u
 
 // 16-bit pixel layouts: only DIB_FORMAT_565 selects 5-6-5, every other value 5-5-5.
 #define DIB_FORMAT_555 0x10000000u

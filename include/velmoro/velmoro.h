@@ -14,5 +14,6 @@
 #include <velmoro/dib_collection.h>
 #include <velmoro/dib_palette.h>
 #include <velmoro/jpeg.h>
+#include <velmoro/picture_io.h>
 
 #endif

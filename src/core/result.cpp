@@ -34,6 +34,7 @@ constexpr ResultEntry kResults[] = {
     {DIB_ERR_COLOR_TABLE_SIZE, "DIB_ERR_COLOR_TABLE_SIZE", "the two colour tables differ in size"},
     {DIB_ERR_REGION, "DIB_ERR_REGION", "no key-coloured pixel, so no region was made"},
     {DIB_ERR_JPEG, "DIB_ERR_JPEG", "the JPEG codec is not loaded or did not start"},
+    {DIB_ERR_FORMAT, "DIB_ERR_FORMAT", "not a picture format this library reads or writes"},
 };
 
 const ResultEntry* FindResult(DWORD code)
