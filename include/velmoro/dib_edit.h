@@ -1,5 +1,12 @@
 // CDibEdit: the pixel operations over a CDib. Operations with a SIMD twin pick
 // it when m_bMMXEnabled is set, read once per call.
+//
+// Threads: distinct images may be edited on different threads at once. An image
+// that an operation only reads (the overlay or source of an operation, the image
+// of GetColorFromPoint or WriteBmp) may be read by many threads at once; any other
+// use of one image from several threads needs the caller's lock. The SIMD flag is
+// read and written atomically, so TryEnableMMXSupport may run on any thread at any
+// time: a call already running keeps the variant it picked.
 #ifndef VELMORO_DIB_EDIT_H
 #define VELMORO_DIB_EDIT_H
 
@@ -154,6 +161,10 @@ protected:
     DWORD Get8BitColorFromPoint(CPoint point, DWORD* color);
     DWORD Get16BitColorFromPoint(CPoint point, DWORD* color);
     DWORD Get24BitColorFromPoint(CPoint point, DWORD* color);
+
+    // The flag's only accessors: another thread may switch it at any time.
+    static int IsMMXEnabled() { return __atomic_load_n(&m_bMMXEnabled, __ATOMIC_RELAXED); }
+    static void SetMMXEnabled(int enabled) { __atomic_store_n(&m_bMMXEnabled, enabled, __ATOMIC_RELAXED); }
 
     static int m_bMMXEnabled;
 };

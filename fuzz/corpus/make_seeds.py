@@ -9,12 +9,12 @@ the files in place.
 import pathlib
 import random
 
-SEEDS = pathlib.Path(__file__).resolve().parent
-ROOT = SEEDS.parent.parent
+CORPUS = pathlib.Path(__file__).resolve().parent
+ROOT = CORPUS.parent.parent
 
 
 def write(target, name, data):
-    folder = SEEDS / target
+    folder = CORPUS / target
     folder.mkdir(exist_ok=True)
     (folder / name).write_bytes(data)
 
@@ -22,7 +22,7 @@ def write(target, name, data):
 for bmp in sorted((ROOT / "tests" / "data").glob("res_*.bmp")):
     write("resource_fuzzer", bmp.stem, bmp.read_bytes()[14:])
 
-for collection in sorted((SEEDS / "collection_fuzzer").iterdir()):
+for collection in sorted((CORPUS / "collection_fuzzer").iterdir()):
     write("chunk_fuzzer", collection.name, collection.read_bytes()[12:])
 
 rng = random.Random(1024)
