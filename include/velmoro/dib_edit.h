@@ -22,7 +22,10 @@ public:
 
     // 1 when the processor has MMX (CPUID leaf 1, EDX bit 23); never changes the flag.
     static int CheckMMXTechnology();
-    // Runs the check and stores its result in m_bMMXEnabled.
+    // Runs the check and stores its result in m_bMMXEnabled. The twins give the
+    // plain variants' bytes, except AlphaBlendDirect at 24 bits (the twin rounds
+    // the whole mix down) and the in-place switch between 16-bit layouts (the twin
+    // also converts the padding word of an odd-width row).
     static int TryEnableMMXSupport();
 
     // Depth conversion. 8- and 16-bit images become 24-bit, 8-, 16- and 24-bit images

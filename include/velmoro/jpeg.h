@@ -85,7 +85,8 @@ typedef IJLERR (*IJL_FREE_PROC)(JPEG_CORE_PROPERTIES* record);
 typedef IJLERR (*IJL_READ_PROC)(JPEG_CORE_PROPERTIES* record, IJLIOTYPE mode);
 typedef IJLERR (*IJL_WRITE_PROC)(JPEG_CORE_PROPERTIES* record, IJLIOTYPE mode);
 
-// Owns one loaded codec module and at most one properties record. Operations
+// Owns one loaded codec module and at most one properties record. Objects on
+// different threads load, use and release the module independently. Operations
 // other than InitJPEGLibrary, IsCodecLoaded and JpgInitConversion need a record
 // (made by JpgInitConversion); without one, or without a codec, they return
 // IJL_ERR_NO_CODEC, 0, or do nothing.

@@ -100,7 +100,8 @@ static_assert(sizeof(RGNDATAHEADER) == 32, "RGNDATAHEADER is 32 bytes");
 
 // Device contexts. The screen is one process-wide 32-bit surface of 1024 x 768
 // pixels; GetDC(NULL) and GetWindowDC(NULL) give a fresh context on it (NULL for
-// any other window), which ReleaseDC gives back. A memory context starts with a
+// any other window), which ReleaseDC gives back. Contexts of any threads may draw
+// on it and read it at once: each call has the surface to itself. A memory context starts with a
 // 1 x 1 stock bitmap selected; DeleteDC releases it but not the bitmap selected.
 VELMORO_API HDC GetDC(HWND window);
 VELMORO_API HDC GetWindowDC(HWND window);
