@@ -127,7 +127,8 @@ protected:
         std::mt19937 random(seed);
         std::uniform_int_distribution<Clock::rep> moment(0, whole.count() + whole.count() / 5);
         int partialTemporaries = 0;
-        for (int attempt = 0; attempt < 24; ++attempt) {
+        // 24 kills, more while none has yet fallen in the middle of the writing.
+        for (int attempt = 0; attempt < 24 || (partialTemporaries == 0 && attempt < 100); ++attempt) {
             if (!old.empty())
                 std::ofstream(Path(output), std::ios::binary) << old;
             RunKilledAfter(args, Clock::duration(moment(random)));
