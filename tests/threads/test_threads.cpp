@@ -76,7 +76,7 @@ Result Outcome(DWORD code, const CDib& image)
 
 // The sources every thread reads and none changes: for each depth (8, 16, 24)
 // a picture, a smaller overlay holding the key colour, and a second picture of
-// the picture's size; a JPEG stream; the rows of the memory DCs' drawings.
+// the picture's size; and a JPEG stream of the 24-bit picture.
 struct Sources {
     Sources()
     {
