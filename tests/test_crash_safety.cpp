@@ -76,27 +76,6 @@ protected:
         return child;
     }
 
-    // Runs to the end; the time it took.
-    Clock::duration RunWhole(const std::vector<std::string>& args) const
-    {
-        const Clock::time_point start = Clock::now();
-        const pid_t child = Start(args);
-        int status = -1;
-        EXPECT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        return Clock::now() - start;
-    }
-
-    // Kills the program after the delay (or reaps it when it ended first).
-    void RunKilledAfter(const std::vector<std::string>& args, Clock::duration delay) const
-    {
-        const pid_t child = Start(args);
-        std::this_thread::sleep_for(delay);
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-    }
-
     std::set<std::string> Names() const
     {
         std::set<std::string> names;
@@ -111,12 +90,67 @@ protected:
         return names;
     }
 
-    // Kills `args`, which write `output`, many times at random moments over a
-    // whole run. Before each run the output holds `old` (absent when empty).
+    // True once the folder holds a name that is neither an input nor the output:
+    // the program has begun its temporary file.
+    bool WritingBegun(const std::set<std::string>& inputs, const std::string& output) const
+    {
+        for (const std::string& name : Names()) {
+            if (!inputs.count(name) && name != output)
+                return true;
+        }
+        return false;
+    }
+
+    struct Timing {
+        Clock::duration whole;    // start to exit
+        Clock::duration writing;  // from the temporary file's appearance to exit
+    };
+
+    // Runs to the end, watching the folder.
+    Timing RunWhole(const std::vector<std::string>& args, const std::set<std::string>& inputs,
+                    const std::string& output) const
+    {
+        const Clock::time_point start = Clock::now();
+        Clock::time_point begun = start;
+        bool seen = false;
+        const pid_t child = Start(args);
+        int status = -1;
+        while (::waitpid(child, &status, WNOHANG) == 0) {
+            if (!seen && WritingBegun(inputs, output)) {
+                seen = true;
+                begun = Clock::now();
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        const Clock::time_point end = Clock::now();
+        return Timing{end - start, end - begun};
+    }
+
+    // Kills the program after the delay, counted from its start or from the
+    // appearance of its temporary file (or reaps it when it ended first).
+    void RunKilled(const std::vector<std::string>& args, const std::set<std::string>& inputs,
+                   const std::string& output, bool fromWriting, Clock::duration delay) const
+    {
+        const pid_t child = Start(args);
+        int status = 0;
+        while (fromWriting && !WritingBegun(inputs, output)) {
+            if (::waitpid(child, &status, WNOHANG) == child)
+                return;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        std::this_thread::sleep_for(delay);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
+
+    // Kills `args`, which write `output`, at random moments: every other time over
+    // the whole run, the others within the writing. Before each run the output
+    // holds `old` (absent when empty).
     void KillRepeatedly(const std::vector<std::string>& args, const std::string& output, const std::string& old)
     {
         const std::set<std::string> inputs = Names();
-        const Clock::duration whole = RunWhole(args);
+        const Timing timing = RunWhole(args, inputs, output);
         const std::string complete = ReadBytes(Path(output));
         ASSERT_GT(complete.size(), 1000000u);
         ::remove(Path(output).c_str());
@@ -125,13 +159,15 @@ protected:
         const unsigned seed = entropy();
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 random(seed);
-        std::uniform_int_distribution<Clock::rep> moment(0, whole.count() + whole.count() / 5);
+        std::uniform_int_distribution<Clock::rep> anyMoment(0, timing.whole.count() + timing.whole.count() / 5);
+        std::uniform_int_distribution<Clock::rep> writingMoment(0, timing.writing.count());
         int partialTemporaries = 0;
-        // 24 kills, more while none has yet fallen in the middle of the writing.
-        for (int attempt = 0; attempt < 24 || (partialTemporaries == 0 && attempt < 100); ++attempt) {
+        for (int attempt = 0; attempt < 24; ++attempt) {
             if (!old.empty())
                 std::ofstream(Path(output), std::ios::binary) << old;
-            RunKilledAfter(args, Clock::duration(moment(random)));
+            const bool fromWriting = attempt % 2 == 1;
+            RunKilled(args, inputs, output, fromWriting,
+                      Clock::duration(fromWriting ? writingMoment(random) : anyMoment(random)));
             if (old.empty() && !Exists(Path(output))) {
                 // nothing, as before
             } else {
