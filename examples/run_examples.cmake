@@ -22,3 +22,15 @@ endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${WORK_DIR}/build -G Ninja
     -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}" -DVELMORO_EXAMPLES_PICTURE_IO=${PICTURE_IO})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+
+# Every example is listed in the README and has a page in the reference.
+file(GLOB example_sources RELATIVE ${SOURCE_DIR}/examples ${SOURCE_DIR}/examples/*.cpp)
+file(READ ${SOURCE_DIR}/README.md readme_text)
+file(READ ${SOURCE_DIR}/docs/examples.dox reference_text)
+foreach(source IN LISTS example_sources)
+  string(FIND "${readme_text}" "(examples/${source})" in_readme)
+  string(FIND "${reference_text}" "@example ${source}" in_reference)
+  if(in_readme EQUAL -1 OR in_reference EQUAL -1)
+    message(FATAL_ERROR "examples/${source} is missing from README.md or docs/examples.dox")
+  endif()
+endforeach()
