@@ -72,9 +72,9 @@ public:
     /// Not copyable.
     CFile& operator=(const CFile&) = delete;
 
-    /// Opens the path with the flags: TRUE, or FALSE (with err, when given, filled
-    /// in) when the file cannot be opened, is a folder, or this object is open
-    /// already. Never throws.
+    /// Opens the path with the flags: TRUE, or FALSE when the file cannot be
+    /// opened or is a folder (err, when given, says why) and when the path is
+    /// NULL or this object is open already. Never throws.
     virtual BOOL Open(const char* path, UINT flags, CFileException* err = NULL);
     /// Reads up to count bytes into buf; fewer only at the end of the file.
     /// Throws on an input error or when the file is not open.
