@@ -69,7 +69,7 @@ public:
 
     static void UseVariant(Variant variant)
     {
-        m_bMMXEnabled = variant == Variant::Plain ? 0 : 1;
+        SetMMXEnabled(variant == Variant::Plain ? 0 : 1);
         velmoro_test_allow_avx2(variant == Variant::Avx2 ? 1 : 0);
     }
 };

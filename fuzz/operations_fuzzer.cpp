@@ -26,7 +26,7 @@ namespace {
 // Reaches the class-wide SIMD flag, as a caller of TryEnableMMXSupport could set it.
 class FuzzImage : public CDibEdit {
 public:
-    static void SetSimd(bool enabled) { m_bMMXEnabled = enabled ? 1 : 0; }
+    static void SetSimd(bool enabled) { SetMMXEnabled(enabled ? 1 : 0); }
 };
 
 constexpr int kMaxSide = 96;  // larger images are made small again

@@ -21,7 +21,9 @@ VelmoroResourceInfo g_entry = {kResourceId, 0, nullptr};
 
 // The program's table, found by name like the one the build embeds in programs;
 // the link exports it (see fuzz/CMakeLists.txt).
-extern "C" __attribute__((visibility("default"))) VelmoroResourceTable velmoro_bitmap_resources = {1, &g_entry};
+extern "C" {
+__attribute__((visibility("default"))) VelmoroResourceTable velmoro_bitmap_resources = {1, &g_entry};
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

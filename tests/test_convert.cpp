@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <thread>
 #include <vector>
 
 using velmoro_test::ImageSnapshot;
@@ -429,6 +431,34 @@ TEST(Dither, CallsWithinTheSameSecondAddTheSameNoise)
         EXPECT_EQ(first.PixelCopy(), second.PixelCopy());
         return;
     }
+}
+
+// Each call draws from a generator of its own seeded with the clock, so the
+// noise is the seed's whatever other threads do with the C runtime's generator.
+TEST(Dither, NoiseIsTheClockSeededSequenceWhileOtherThreadsReseedTheRuntime)
+{
+    std::atomic<bool> stop{false};
+    std::thread reseeder([&stop] {
+        for (unsigned seed = 1; !stop.load(); ++seed)
+            std::srand(seed);
+    });
+    int matched = 0;
+    for (DWORD format : {DIB_FORMAT_565, DIB_FORMAT_555}) {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            TestImage image(ImageSpec{29, 7, 24}, 11 + attempt);
+            const TestImage original(image);
+            const std::time_t before = std::time(NULL);
+            ASSERT_EQ(image.Dither24To16BitPerPixel(format), DIB_OK);
+            if (std::time(NULL) != before)
+                continue;  // a second boundary fell inside the call
+            EXPECT_EQ(image.PixelCopy(), velmoro_test::DitheredPixels(original, static_cast<uint32_t>(before), format))
+                << format;
+            ++matched;
+        }
+    }
+    stop = true;
+    reseeder.join();
+    EXPECT_GT(matched, 0);
 }
 
 }  // namespace

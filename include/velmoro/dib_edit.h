@@ -1,6 +1,13 @@
 /// @file
 /// CDibEdit: the pixel operations over a CDib. Operations with a SIMD twin pick
 /// it when m_bMMXEnabled is set, read once per call.
+///
+/// Threads: distinct images may be edited on different threads at once. An image
+/// that an operation only reads (the overlay or source of an operation, the image
+/// of GetColorFromPoint or WriteBmp) may be read by many threads at once; any other
+/// use of one image from several threads needs the caller's lock. The SIMD flag is
+/// read and written atomically, so TryEnableMMXSupport may run on any thread at any
+/// time: a call already running keeps the variant it picked.
 #ifndef VELMORO_DIB_EDIT_H
 #define VELMORO_DIB_EDIT_H
 
@@ -36,8 +43,10 @@ public:
     static int CheckMMXTechnology();
     /// Runs the check and stores its result in m_bMMXEnabled, switching the SIMD
     /// twins on for every object; returns the flag. The twins pick SSE2 or AVX2
-    /// at run time; an image's pixels are the same with or without them, except
-    /// where a member's description says otherwise.
+    /// at run time and give the plain variants' bytes, except AlphaBlendDirect at
+    /// 24 bits (the twin rounds the whole mix down) and the in-place switch
+    /// between 16-bit layouts (the twin also converts the padding word of an
+    /// odd-width row).
     static int TryEnableMMXSupport();
 
     /// @name Depth conversion
@@ -57,8 +66,8 @@ public:
     DWORD ConvertTo16BitPerPixel(DWORD format);
     /// Adds the noise the following reduction to 16 bits would drop: 0 to 7 to red
     /// and blue, 0 to 3 (5-6-5) or 0 to 7 to green, saturating at 255. The image
-    /// stays 24-bit; call ConvertTo16BitPerPixel next. The noise comes from
-    /// std::rand, seeded from the clock on every call. DIB_OK; DIB_ERR_EMPTY;
+    /// stays 24-bit; call ConvertTo16BitPerPixel next. The noise comes from a
+    /// generator of the call's own, seeded from the clock. DIB_OK; DIB_ERR_EMPTY;
     /// DIB_ERR_NOT_24BIT for another depth (the image is not touched).
     DWORD Dither24To16BitPerPixel(DWORD format);
     //@}
@@ -320,6 +329,11 @@ protected:
 
     /// Non-zero: the operations with a SIMD twin use it. Shared by every object;
     /// set by TryEnableMMXSupport.
+    /// Reads the flag atomically: another thread may switch it at any time.
+    static int IsMMXEnabled() { return __atomic_load_n(&m_bMMXEnabled, __ATOMIC_RELAXED); }
+    /// Writes the flag atomically.
+    static void SetMMXEnabled(int enabled) { __atomic_store_n(&m_bMMXEnabled, enabled, __ATOMIC_RELAXED); }
+
     static int m_bMMXEnabled;
 };
 

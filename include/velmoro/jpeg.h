@@ -98,7 +98,8 @@ typedef IJLERR (*IJL_WRITE_PROC)(JPEG_CORE_PROPERTIES* record, IJLIOTYPE mode); 
 /// passed through unchanged.
 ///
 /// To decode into an image, CDib::LoadJPEG is the short way; LoadPicture (in
-/// picture_io.h) reads JPEG without a CJPeg at all.
+/// picture_io.h) reads JPEG without a CJPeg at all. Objects on different
+/// threads load, use and release the module independently.
 class VELMORO_API CJPeg {
 public:
     /// No codec, no record.

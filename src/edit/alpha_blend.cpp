@@ -115,7 +115,7 @@ DWORD CDibEdit::AlphaBlendDirect(CDibEdit& first, CDibEdit& second, unsigned cha
         return code;
     if (GetBitCount() == 16)
         return AlphaBlendDirect16(first, second, alpha);
-    if (m_bMMXEnabled != 0)
+    if (IsMMXEnabled() != 0)
         return AlphaBlendDirect24MMX(first, second, alpha);
     return AlphaBlendDirect24(first, second, alpha);
 }

@@ -256,7 +256,7 @@ DWORD CDibEdit::CombineDib(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CP
     if (!bits)
         return DIB_ERR_NO_MEMORY;
     std::memcpy(info.get(), base.GetBmpInfoAddress(), infoBytes);
-    const bool simd = m_bMMXEnabled != 0;
+    const bool simd = IsMMXEnabled() != 0;
     switch (header.biBitCount) {
     case 8:
         if (simd)
@@ -291,7 +291,7 @@ DWORD CDibEdit::CombineDib(CDibEdit& overlay, DWORD keyColor, CPoint* point, CRe
     code = ClipCombineArea(*this, overlay, point, rect, targetRect, overlayRect);
     if (code != DIB_OK)
         return code;
-    const bool simd = m_bMMXEnabled != 0;
+    const bool simd = IsMMXEnabled() != 0;
     switch (GetBitCount()) {
     case 8:
         if (simd)

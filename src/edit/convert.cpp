@@ -11,7 +11,7 @@
 #include "edit/pixel_runs.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -284,12 +284,12 @@ DWORD CDibEdit::ConvertTo24BitPerPixel()
     if (!bits)
         return DIB_ERR_NO_MEMORY;
     if (header.biBitCount == 8) {
-        if (m_bMMXEnabled)
+        if (IsMMXEnabled())
             Bit8To24BitPerPixelMMX(bits.get());
         else
             Bit8To24BitPerPixel(bits.get());
     } else {
-        if (m_bMMXEnabled)
+        if (IsMMXEnabled())
             Bit16To24BitPerPixelMMX(bits.get());
         else
             Bit16To24BitPerPixel(bits.get());
@@ -321,7 +321,7 @@ DWORD CDibEdit::ConvertTo16BitPerPixel(DWORD format)
         return DIB_ERR_NO_MEMORY;
     if (header.biBitCount == 16) {
         // In place: only the info block is new.
-        if (m_bMMXEnabled)
+        if (IsMMXEnabled())
             Bit16To16BitPerPixelMMX(m_pBmpBits, format);
         else
             Bit16To16BitPerPixel(m_pBmpBits, format);
@@ -334,12 +334,12 @@ DWORD CDibEdit::ConvertTo16BitPerPixel(DWORD format)
     if (!bits)
         return DIB_ERR_NO_MEMORY;
     if (header.biBitCount == 8) {
-        if (m_bMMXEnabled)
+        if (IsMMXEnabled())
             Bit8To16BitPerPixelMMX(bits.get(), format);
         else
             Bit8To16BitPerPixel(bits.get(), format);
     } else {
-        if (m_bMMXEnabled)
+        if (IsMMXEnabled())
             Bit24To16BitPerPixelMMX(bits.get(), format);
         else
             Bit24To16BitPerPixel(bits.get(), format);
@@ -356,6 +356,22 @@ void AddNoise(BYTE& channel, int noise)
     channel = static_cast<BYTE>(std::min(channel + noise, 255));
 }
 
+// The C runtime's classic generator (the recurrence of the Windows one), held
+// by each call: threads that dither at once cannot reseed each other's noise,
+// and a seed gives the same noise on every platform.
+class NoiseGenerator {
+public:
+    explicit NoiseGenerator(uint32_t seed) : m_state(seed) {}
+    int Next()
+    {
+        m_state = m_state * 214013u + 2531011u;
+        return static_cast<int>((m_state >> 16) & 0x7FFF);
+    }
+
+private:
+    uint32_t m_state;
+};
+
 }  // namespace
 
 // Seeded from the clock once per call, so two calls in the same second add the
@@ -371,13 +387,13 @@ DWORD CDibEdit::Dither24To16BitPerPixel(DWORD format)
         return DIB_OK;
     const int greenRange = IsFormat565(format) ? 4 : 8;
     const int64_t stride = RowStride(header);
-    std::srand(static_cast<unsigned>(std::time(NULL)));
+    NoiseGenerator noise(static_cast<uint32_t>(std::time(NULL)));
     for (int64_t y = 0; y < header.biHeight; ++y) {
         BYTE* pixel = StoredRow(m_pBmpBits, stride, y);
         for (int x = 0; x < header.biWidth; ++x, pixel += 3) {
-            const int redNoise = std::rand() % 8;
-            const int greenNoise = std::rand() % greenRange;
-            const int blueNoise = std::rand() % 8;
+            const int redNoise = noise.Next() % 8;
+            const int greenNoise = noise.Next() % greenRange;
+            const int blueNoise = noise.Next() % 8;
             AddNoise(pixel[2], redNoise);
             AddNoise(pixel[1], greenNoise);
             AddNoise(pixel[0], blueNoise);

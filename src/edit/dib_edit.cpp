@@ -23,6 +23,7 @@ int CDibEdit::CheckMMXTechnology()
 
 int CDibEdit::TryEnableMMXSupport()
 {
-    m_bMMXEnabled = CheckMMXTechnology();
-    return m_bMMXEnabled;
+    const int enabled = CheckMMXTechnology();
+    SetMMXEnabled(enabled);
+    return enabled;
 }

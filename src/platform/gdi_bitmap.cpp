@@ -161,6 +161,7 @@ int GetDIBits(HDC hdc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMA
     constexpr int64_t kSpanPixels = 256;
     Xrgb span[kSpanPixels];
     const PixelFormat surfaceFormat = SurfaceFormat(*bitmap, context->palette);
+    std::lock_guard<std::mutex> reading(bitmap->pixelsLock);
     for (int64_t line = first; line < end; ++line) {
         BYTE* destination = static_cast<BYTE*>(bits) + (line - first) * stride;
         const BYTE* source = bitmap->Row(static_cast<int>(height - 1 - line));

@@ -118,6 +118,7 @@ COLORREF GetPixel(HDC hdc, int x, int y)
     if (x < 0 || y < 0 || x >= surface.width || y >= surface.height)
         return CLR_INVALID;
     Xrgb pixel = 0;
+    std::lock_guard<std::mutex> reading(surface.pixelsLock);
     DecodeRow(surface.Row(y), x, 1, SurfaceFormat(surface, context->palette), &pixel);
     return SwapRedBlue(pixel);
 }

@@ -40,6 +40,9 @@ struct Bitmap : VelmoroGdiObject {
 
     BYTE* Row(int y) const { return bits.get() + rowBytes * y; }
 
+    // Held while the pixels are read or written: the screen is one surface that
+    // the contexts of every thread draw on.
+    mutable std::mutex pixelsLock;
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;

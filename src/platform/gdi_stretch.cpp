@@ -142,6 +142,7 @@ int StretchDIBits(HDC hdc, int xDst, int yDst, int wDst, int hDst, int xSrc, int
     const PixelFormat surfaceFormat = SurfaceFormat(surface, context->palette);
     const int64_t stride = RowStride(header);
     int64_t decodedRow = -1;
+    std::lock_guard<std::mutex> drawing(surface.pixelsLock);
     for (int64_t y = yBegin; y < yEnd; ++y) {
         const int64_t storedRow = rows.Source(y, !rows.mirror);
         if (storedRow < 0 || storedRow >= header.biHeight)

@@ -12,7 +12,9 @@ endfunction()
 
 run(${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${prefix})
 set(flags "")
-if(SANITIZE)
+if(SANITIZE STREQUAL "thread")
+  set(flags "-fsanitize=thread")
+elseif(SANITIZE)
   set(flags "-fsanitize=address,undefined")
 endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G Ninja

@@ -25,7 +25,7 @@ int main(int argc, char** argv)
         return 1;
 
     // A game's frame: both at 16 bits 5-6-5, the sprite keyed onto the background.
-    CDibEdit::TryEnableMMXSupport();  // SIMD twins; the pixels are the same without
+    CDibEdit::TryEnableMMXSupport();  // SIMD twins; conversion and keying give the same bytes without
     CPoint where(150, 120);
     if (!Ok(background.ConvertTo16BitPerPixel(DIB_FORMAT_565), "convert background") ||
         !Ok(sprite.ConvertTo16BitPerPixel(DIB_FORMAT_565), "convert sprite") ||

@@ -1,5 +1,6 @@
 #include "support/test_images.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -114,6 +115,28 @@ bool ImageSnapshot::Matches(const CDib& image) const
     if (image.GetBmpInfoAddress() != infoAddress || image.GetBmpBitsAddress() != bitsAddress)
         return false;
     return ImageSnapshot(image).info == info && ImageSnapshot(image).bits == bits;
+}
+
+std::vector<BYTE> DitheredPixels(const TestImage& image, uint32_t seed, DWORD format)
+{
+    std::vector<BYTE> pixels = image.PixelCopy();
+    uint32_t state = seed;
+    auto next = [&state] {
+        state = state * 214013u + 2531011u;
+        return static_cast<int>((state >> 16) & 0x7FFF);
+    };
+    const int greenRange = format == DIB_FORMAT_565 ? 4 : 8;
+    for (int row = 0; row < image.GetHeight(); ++row) {
+        BYTE* pixel = pixels.data() + static_cast<size_t>(image.Stride()) * row;
+        for (int x = 0; x < image.GetWidth(); ++x, pixel += 3) {
+            const int noise[3] = {next() % 8, next() % greenRange, next() % 8};  // red, green, blue
+            for (int channel = 0; channel < 3; ++channel) {
+                BYTE& value = pixel[2 - channel];
+                value = static_cast<BYTE>(std::min(value + noise[channel], 255));
+            }
+        }
+    }
+    return pixels;
 }
 
 }  // namespace velmoro_test

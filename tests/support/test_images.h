@@ -58,8 +58,8 @@ public:
     std::vector<BYTE> InfoCopy() const;
     std::vector<BYTE> PixelCopy() const;
 
-    static void SetSimdFlag(int enabled) { m_bMMXEnabled = enabled; }
-    static int SimdFlag() { return m_bMMXEnabled; }
+    static void SetSimdFlag(int enabled) { SetMMXEnabled(enabled); }
+    static int SimdFlag() { return IsMMXEnabled(); }
 };
 
 // Both blocks of an image, byte for byte, to check "unchanged on failure".
@@ -72,6 +72,11 @@ struct ImageSnapshot {
     std::vector<BYTE> info;
     std::vector<BYTE> bits;
 };
+
+// The pixel block a 24-bit image's dither gives for one clock seed: the C
+// runtime's classic generator (x = x * 214013 + 2531011, output bits 16..30)
+// draws red, green, blue noise per pixel, rows in stored order.
+std::vector<BYTE> DitheredPixels(const TestImage& image, uint32_t seed, DWORD format);
 
 }  // namespace velmoro_test
 

@@ -116,6 +116,8 @@ static_assert(sizeof(RGNDATAHEADER) == 32, "RGNDATAHEADER is 32 bytes");
 /// pixels; GetDC(NULL) and GetWindowDC(NULL) give a fresh context on it (NULL for
 /// any other window), which ReleaseDC gives back. A memory context starts with a
 /// 1 x 1 stock bitmap selected; DeleteDC releases it but not the bitmap selected.
+/// Contexts of any threads may draw on the screen and read it at once: each
+/// call has the surface to itself.
 //@{
 /// A fresh context on the screen for window NULL; NULL for any other window or when memory is short.
 VELMORO_API HDC GetDC(HWND window);

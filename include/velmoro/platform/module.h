@@ -45,6 +45,7 @@ VELMORO_API const void* LockResource(HGLOBAL data);
 VELMORO_API DWORD SizeofResource(HMODULE module, HRSRC resource);
 
 /// The module that resource look-ups without a module use: the program until another is set.
+/// One setting for the process, safe to change from any thread.
 VELMORO_API HINSTANCE AfxGetResourceHandle();
 /// Sets that module for the whole process (NULL: the program again).
 VELMORO_API void AfxSetResourceHandle(HINSTANCE module);
