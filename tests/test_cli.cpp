@@ -173,9 +173,13 @@ TEST_F(VelmoroCli, HelpVersionAndUnknownCommands)
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out.compare(0, 22, "usage: velmoro compose"), 0);
     EXPECT_NE(outcome.out.find("example: velmoro compose "), std::string::npos);
+    // The version of the library the program runs with, as the library tells it.
     outcome = Run({"--version"});
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out.compare(0, 8, "velmoro "), 0);
+    EXPECT_EQ(outcome.out, std::string("velmoro ") + VelmoroVersion() + "\n");
+    EXPECT_EQ(std::string(VelmoroVersion()), std::to_string(VELMORO_VERSION_MAJOR) + "." +
+                                                 std::to_string(VELMORO_VERSION_MINOR) + "." +
+                                                 std::to_string(VELMORO_VERSION_PATCH));
 
     ExpectFailure({}, 2, "no command given");
     ExpectFailure({"paint"}, 2, "unknown command 'paint'");
@@ -353,8 +357,24 @@ TEST_F(VelmoroCli, ComposeKeysOutTheKeyColour)
     ExpectSuccess({"compose", "base.bmp", "sprite2.bmp", "inplace.bmp", "--key", "FF00FF", "--at", "-1,4", "--in-place"});
     EXPECT_EQ(ReadText(Path("inplace.bmp")), ReadText(Path("scene.bmp")));
 
+    // The shallower operand is brought to the deeper one's depth, either way round.
     MakeBmp("base24.bmp", 8, 8, 24, 0);
-    ExpectFailure({"compose", "base24.bmp", "sprite.bmp", "out.bmp"}, 1, "velmoro compose: sprite.bmp: DIB_ERR_BAD_DEPTH");
+    Outcome outcome = Run({"compose", "base24.bmp", "sprite2.bmp", "deep.bmp", "--key", "FF00FF", "--verbose"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "velmoro compose: sprite2.bmp: converted from 16 bits (5-6-5) to 24 bits, "
+                           "the depth of base24.bmp\n");
+    EXPECT_EQ(Shape("deep.bmp"), "8 x 8, 24 bits");
+    EXPECT_EQ(Pick("deep.bmp", "1,1"), "F8FC00\n");
+    EXPECT_EQ(Pick("deep.bmp", "0,0"), "000000\n");
+    // The key colour meets the overlay's pixels of that colour after their conversion.
+    MakeBmp("green555.bmp", 2, 2, 16, RGB(0, 255, 0));
+    ExpectSuccess({"compose", "base.bmp", "green555.bmp", "keyed.bmp", "--key", "00FF00"});
+    EXPECT_EQ(Pick("keyed.bmp", "0,0"), "0000F8\n");
+    ExpectSuccess({"compose", "sprite2.bmp", "base24.bmp", "under.bmp", "--at", "2,2"});
+    EXPECT_EQ(Shape("under.bmp"), "4 x 4, 24 bits");
+    MakeBmp("mono.bmp", 4, 4, 1, 0);
+    ExpectFailure({"compose", "base24.bmp", "mono.bmp", "out.bmp"}, 1,
+                  "velmoro compose: mono.bmp: 1 bit cannot be converted to 24 bits, the depth of base24.bmp");
     ExpectFailure({"compose", "base.bmp", "sprite.bmp", "out.bmp", "--at", "9,0"}, 1, "DIB_ERR_BAD_POSITION");
 }
 
@@ -366,6 +386,12 @@ TEST_F(VelmoroCli, BlendMixesImagesOfOneSize)
     ExpectSuccess({"blend", "white.bmp", "black.bmp", "grey.bmp", "--alpha", "128"});
     EXPECT_EQ(Pick("grey.bmp", "3,1"), "7F7F7F\n");
     ExpectFailure({"blend", "white.bmp", "wide.bmp", "out.bmp", "--alpha", "9"}, 1, "DIB_ERR_BAD_ARGUMENT");
+    // 5-5-5 meets 5-6-5: both become 5-6-5, and without --verbose nothing is said.
+    MakeBmp("white555.bmp", 4, 2, 16, RGB(255, 255, 255));
+    MakeBmp("black565.bmp", 4, 2, 16, 0, DIB_FORMAT_565);
+    ExpectSuccess({"blend", "white555.bmp", "black565.bmp", "grey565.bmp", "--alpha", "255", "--direct"});
+    EXPECT_NE(Run({"info", "grey565.bmp"}).out.find("16 bits, compression 3"), std::string::npos);
+    EXPECT_EQ(Pick("grey565.bmp", "0,0"), "F8F8F8\n");
 }
 
 TEST_F(VelmoroCli, CropJoinFlipAndInterlace)
@@ -385,7 +411,13 @@ TEST_F(VelmoroCli, CropJoinFlipAndInterlace)
     EXPECT_EQ(Pick("pair.bmp", "6,0"), "FFFFFF\n");
     ExpectSuccess({"join", "marked.bmp", "cut.bmp", "stack.bmp", "--vert", "--fill", "00FF00"});
     EXPECT_EQ(Pick("stack.bmp", "5,7"), "00FF00\n");
-    ExpectFailure({"join", "marked.bmp", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro join: mono.bmp: DIB_ERR_");
+    ExpectFailure({"join", "marked.bmp", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro join: mono.bmp: 1 bit cannot");
+    MakeBmp("grey8.bmp", 2, 2, 8, RGB(128, 128, 128));
+    const Outcome outcome = Run({"join", "grey8.bmp", "marked.bmp", "mixed.bmp", "--horz", "--verbose"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "velmoro join: grey8.bmp: converted from 8 bits to 24 bits, the depth of marked.bmp\n");
+    EXPECT_EQ(Shape("mixed.bmp"), "8 x 4, 24 bits");
+    EXPECT_EQ(Pick("mixed.bmp", "3,0"), "FFFFFF\n");
     ExpectFailure({"join", "marked.bmp", "cut.bmp", "out.bmp", "--vert", "--horz"}, 2, "give either --horz or --vert");
 
     ExpectSuccess({"flip", "marked.bmp", "mirrored.bmp", "--horz"});
@@ -417,6 +449,14 @@ TEST_F(VelmoroCli, PixelEffects)
 
     ExpectSuccess({"filter", "grey.bmp", "edges.bmp", "--kernel", "0,0,0,0,2,0,0,0,0", "--divisor", "4", "--bias", "-10"});
     EXPECT_EQ(Pick("edges.bmp", "1,1"), "282828\n");
+    // The weights read as the neighbourhood is shown: the first row is the one above.
+    ExpectSuccess({"create", "column.bmp", "--size", "1x3", "--bits", "24"});
+    ExpectSuccess({"create", "white.bmp", "--size", "1x1", "--bits", "24", "--color", "FFFFFF"});
+    ExpectSuccess({"compose", "column.bmp", "white.bmp", "lit.bmp", "--at", "0,0"});
+    ExpectSuccess({"filter", "lit.bmp", "down.bmp", "--kernel", "0,1,0,0,0,0,0,0,0"});
+    EXPECT_EQ(Pick("down.bmp", "0,0"), "000000\n");
+    EXPECT_EQ(Pick("down.bmp", "0,1"), "FFFFFF\n");
+    EXPECT_EQ(Pick("down.bmp", "0,2"), "000000\n");
     ExpectFailure({"filter", "grey8.bmp", "out.bmp", "--kernel", "1,1,1,1,1,1,1,1,1"}, 1, "DIB_ERR_BAD_DEPTH");
 
     ExpectFailure({"pick", "grey.bmp", "4,0"}, 1, "velmoro pick: grey.bmp: DIB_ERR_OUT_OF_IMAGE");
@@ -431,8 +471,15 @@ TEST_F(VelmoroCli, RegionAndDraw)
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "3,2,5,3\n");
     outcome = Run({"region", "sprite.bmp", "--key", "FF00FF", "--summary"});
-    EXPECT_EQ(outcome.out, "sprite.bmp: 1 rectangles, bounding box 3,2,5,3\n");
-    ExpectFailure({"region", "dot.bmp", "--key", "FF00FF"}, 1, "velmoro region: dot.bmp: DIB_ERR_REGION");
+    EXPECT_EQ(outcome.out, "sprite.bmp: 1 rectangle, bounding box 3,2,5,3\n");
+    // No pixel of the key colour: the whole picture.
+    outcome = Run({"region", "dot.bmp", "--key", "FF00FF"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "0,0,2,1\n");
+    ExpectSuccess({"compose", "key.bmp", "dot.bmp", "two.bmp", "--at", "0,0"});
+    ExpectSuccess({"compose", "two.bmp", "dot.bmp", "two.bmp", "--at", "4,3"});
+    outcome = Run({"region", "two.bmp", "--key", "FF00FF", "--summary"});
+    EXPECT_EQ(outcome.out, "two.bmp: 2 rectangles, bounding box 0,0,6,4\n");
 
     ExpectSuccess({"draw", "sprite.bmp", "big.bmp", "--size", "12x8"});
     EXPECT_EQ(Shape("big.bmp"), "12 x 8, 24 bits");
@@ -456,6 +503,11 @@ TEST_F(VelmoroCli, CollectionsPackListUnpackAndRefresh)
     ExpectSuccess({"pack", "newer.vcl", "2:ignored:green.bmp", "7:other:green.bmp", "--tag", "0x54534554"});
     outcome = Run({"refresh", "set.vcl", "newer.vcl", "--tag", "TEST"});
     EXPECT_EQ(outcome.out, "set.vcl: 1 of 2 images refreshed\n");
+    // Without --tag each command takes the tag the file starts with.
+    ExpectSuccess({"refresh", "set.vcl", "newer.vcl"});
+    outcome = Run({"list", "set.vcl"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("\n2 images\n"), std::string::npos) << outcome.out;
     outcome = Run({"unpack", "set.vcl", "out", "--tag", "TEST"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "out/1.bmp  red\nout/2.bmp  blue\n");
@@ -466,8 +518,14 @@ TEST_F(VelmoroCli, CollectionsPackListUnpackAndRefresh)
     ExpectSuccess({"pack", "long.vcl", "1:" + std::string(254, 'n') + ":red.bmp"});
     EXPECT_NE(Run({"list", "long.vcl"}).out.find(std::string(254, 'n')), std::string::npos);
     ExpectFailure({"pack", "bad.vcl", "1:" + std::string(255, 'n') + ":red.bmp"}, 2, "at most 254 characters");
-    ExpectFailure({"list", "set.vcl"}, 1, "velmoro list: set.vcl: not a collection with this tag");
+    ExpectFailure({"list", "set.vcl", "--tag", "VCOL"}, 1,
+                  "velmoro list: set.vcl: not a collection tagged VCOL (it starts with TEST)");
+    ExpectFailure({"list", "set.vcl", "--tag", "0x01020304"}, 1, "not a collection tagged 0x01020304");
+    ExpectFailure({"list", "red.bmp"}, 1, "velmoro list: red.bmp: not a collection file");
     ExpectFailure({"list", "nothing.vcl"}, 1, "velmoro list: nothing.vcl: cannot open");
+    outcome = Run({"pack", "one.vcl", "3:one:red.bmp"});
+    EXPECT_EQ(outcome.out, "one.vcl: 1 image\n");
+    EXPECT_NE(Run({"list", "one.vcl"}).out.find("\n1 image\n"), std::string::npos);
     const std::string whole = ReadText(Path("set.vcl"));
     WriteText(Path("cut.vcl"), whole.substr(0, whole.size() - 5));
     ExpectFailure({"unpack", "cut.vcl", "cut", "--tag", "TEST"}, 1, "velmoro unpack: cut.vcl: damaged after image 1 of 2");

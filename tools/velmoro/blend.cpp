@@ -2,6 +2,7 @@
 #include "command.h"
 #include "image_input.h"
 #include "image_output.h"
+#include "operands.h"
 
 #include <velmoro/dib_edit.h>
 
@@ -16,6 +17,7 @@ int RunBlend(const Arguments& args)
     CDibEdit a, b;
     LoadInput(first, a);
     LoadInput(second, b);
+    BringToOneDepth(a, first, b, second, args.Has("--verbose"));
     CDibEdit::TryEnableMMXSupport();
     Check(args.Has("--direct") ? a.AlphaBlendDirect(a, b, alpha) : a.AlphaBlend(b, alpha), second);
     SaveOutput(a, args.Text("OUT"));
@@ -23,11 +25,12 @@ int RunBlend(const Arguments& args)
 }
 
 const CommandRegistration kBlend{
-    {"blend", "mix two images of the same size, depth and layout with one weight", "A B OUT --alpha N [--direct]",
+    {"blend", "mix two images of the same size with one weight", "A B OUT --alpha N [--direct] [--verbose]",
      "Writes A weighted by N/256 plus B weighted by the rest to OUT (16 or 24 bits;\n"
      "the blend term is rounded toward zero, so N = 255 is not quite A). --direct\n"
-     "divides by 255 at 16 bits, so that N = 255 gives A and 0 gives B. Images of\n"
-     "different sizes are refused (DIB_ERR_BAD_ARGUMENT).\n\n"
+     "divides by 255 at 16 bits, so that N = 255 gives A and 0 gives B. The image of\n"
+     "less depth is first converted to the other's (5-6-5 counts above 5-5-5), which\n"
+     "--verbose reports. Images of different sizes are refused.\n\n"
      "example: velmoro blend day.bmp night.bmp dusk.bmp --alpha 96",
      RunBlend}};
 

@@ -42,6 +42,13 @@ inline void Check(DWORD code, const std::string& file)
         throw Failure(file, code);
 }
 
+// "1 image", "2 images": a count and a noun that takes -s in the plural.
+std::string Counted(unsigned long long count, const std::string& noun);
+
+// Prints "velmoro COMMAND: message" on standard error, for what a command says
+// beside its output (--verbose).
+void Note(const std::string& message);
+
 // Prints the failure line for commands that carry on after one; returns 1.
 int ReportFailure(const Failure& failure);
 

@@ -2,6 +2,7 @@
 #include "command.h"
 #include "image_input.h"
 #include "image_output.h"
+#include "operands.h"
 
 #include <velmoro/dib_edit.h>
 
@@ -13,7 +14,7 @@ int RunCompose(const Arguments& args)
     const std::string& baseFile = args.Text("BASE");
     const std::string& overlayFile = args.Text("OVERLAY");
     const int useKey = args.Has("--key") ? 1 : 0;
-    const DWORD key = args.Color("--key", 0);
+    const DWORD givenKey = args.Color("--key", 0);
     CPoint point = args.Has("--at") ? args.Point("--at") : CPoint();
     CRect rect = args.Has("--rect") ? args.Rect("--rect") : CRect();
     if (rect.left > rect.right || rect.top > rect.bottom)
@@ -22,6 +23,9 @@ int RunCompose(const Arguments& args)
     CDibEdit base, overlay;
     LoadInput(baseFile, base);
     LoadInput(overlayFile, overlay);
+    const Depth overlayDepth = DepthOf(overlay);
+    BringToOneDepth(base, baseFile, overlay, overlayFile, args.Has("--verbose"));
+    const DWORD key = ColorThroughConversion(givenKey, overlayDepth, overlay);
     // CombineDib cuts the overlay at a negative point only when it has a source
     // rectangle; without --rect that is the whole overlay.
     if (!args.Has("--rect"))
@@ -38,11 +42,13 @@ int RunCompose(const Arguments& args)
 
 const CommandRegistration kCompose{
     {"compose", "draw an overlay onto a base image, with an optional key colour",
-     "BASE OVERLAY OUT [--key RRGGBB] [--at X,Y] [--rect L,T,R,B] [--in-place]",
+     "BASE OVERLAY OUT [--key RRGGBB] [--at X,Y] [--rect L,T,R,B] [--in-place] [--verbose]",
      "Draws the rectangle L,T,R,B of OVERLAY (default: all of it) onto BASE with its\n"
      "top-left corner at X,Y (default 0,0; negative values cut the overlay) and writes\n"
      "the result to OUT. With --key, overlay pixels of that colour let the base show\n"
-     "through. Both images must have the same depth (8, 16 or 24 bits) and layout.\n"
+     "through. Images of 8, 16 or 24 bits; the one of less depth is first converted\n"
+     "to the other's (5-6-5 counts above 5-5-5; the key still meets the overlay's\n"
+     "pixels of its colour), which --verbose reports.\n"
      "--in-place draws into the loaded base instead of a new image; the pixels are\n"
      "the same.\n\n"
      "example: velmoro compose background.bmp sprite.bmp scene.bmp --key FF00FF --at 120,40",

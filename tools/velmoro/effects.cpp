@@ -5,6 +5,7 @@
 
 #include <velmoro/dib_edit.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -39,6 +40,9 @@ int RunFade(const Arguments& args)
 int RunFilter(const Arguments& args)
 {
     std::vector<int> kernel = args.Ints("--kernel", 9);
+    // Given top row first, as a person reads them; the library takes stored
+    // rows, which run bottom-up.
+    std::swap_ranges(kernel.begin(), kernel.begin() + 3, kernel.begin() + 6);
     const int divisor = args.Int("--divisor", INT32_MIN, INT32_MAX, 1);
     if (divisor == 0)
         throw UsageError("--divisor must not be 0");
@@ -76,8 +80,8 @@ const CommandRegistration kFade{{"fade", "add a level to every channel of a 24-b
 const CommandRegistration kFilter{{"filter", "3 x 3 convolution of a 24-bit image",
                                    "IN OUT --kernel k1,...,k9 [--divisor D] [--bias B]",
                                    "Each channel becomes trunc(sum / D) + B, clamped to 0..255, where the\n"
-                                   "sum weights the 3 x 3 neighbourhood: k1-k3 the row shown below the\n"
-                                   "pixel, k4-k6 its own row, k7-k9 the row shown above; each left,\n"
+                                   "sum weights the 3 x 3 neighbourhood as it is shown: k1-k3 the row\n"
+                                   "above the pixel, k4-k6 its own row, k7-k9 the row below; each left,\n"
                                    "centre, right. Pixels outside the image count as 0. D defaults to 1\n"
                                    "and must not be 0; B defaults to 0.\n\n"
                                    "example: velmoro filter photo.bmp blurred.bmp --kernel 1,1,1,1,1,1,1,1,1 --divisor 9",

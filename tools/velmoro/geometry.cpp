@@ -2,6 +2,7 @@
 #include "command.h"
 #include "image_input.h"
 #include "image_output.h"
+#include "operands.h"
 
 #include <velmoro/dib_edit.h>
 
@@ -23,10 +24,12 @@ int RunJoin(const Arguments& args)
 {
     const bool horizontal = args.Choose("--horz", "--vert");
     const DWORD fill = args.Color("--fill", 0);
+    const std::string& firstFile = args.Text("A");
     const std::string& second = args.Text("B");
     CDibEdit first, other;
-    LoadInput(args.Text("A"), first);
+    LoadInput(firstFile, first);
     LoadInput(second, other);
+    BringToOneDepth(first, firstFile, other, second, args.Has("--verbose"));
     Check(horizontal ? first.JoinHorz(other, fill) : first.JoinVert(other, fill), second);
     SaveOutput(first, args.Text("OUT"));
     return 0;
@@ -67,10 +70,11 @@ const CommandRegistration kCrop{{"crop", "cut a rectangle out of an image", "IN 
                                  RunCrop}};
 
 const CommandRegistration kJoin{
-    {"join", "put two images side by side or one above the other", "A B OUT --horz|--vert [--fill RRGGBB]",
+    {"join", "put two images side by side or one above the other", "A B OUT --horz|--vert [--fill RRGGBB] [--verbose]",
      "--horz puts B to the right of A, both aligned at the top; --vert puts B below A,\n"
      "both aligned at the left. Where one is smaller the rest is the fill colour\n"
-     "(default 000000). Both need the same depth and 16-bit layout; OUT keeps A's\n"
+     "(default 000000). The image of less depth is first converted to the other's\n"
+     "(5-6-5 counts above 5-5-5), which --verbose reports. At 8 bits OUT keeps A's\n"
      "colour table and B's indices are copied as they are.\n\n"
      "example: velmoro join left.bmp right.bmp pair.bmp --horz --fill FFFFFF",
      RunJoin}};

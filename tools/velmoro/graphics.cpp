@@ -26,7 +26,13 @@ int RunRegion(const Arguments& args)
     CDib image;
     LoadInput(in, image);
     OwnedRegion region;
-    Check(image.CreateRegionFromScanLine(&region.handle, key), in);
+    const DWORD code = image.CreateRegionFromScanLine(&region.handle, key);
+    // The library makes no region when no pixel has the key colour: then every
+    // pixel is in it.
+    if (code == DIB_ERR_REGION && image.GetHeight() > 0)
+        region.handle = CreateRectRgn(0, 0, image.GetWidth(), image.GetHeight());
+    else
+        Check(code, in);
 
     std::vector<BYTE> buffer(GetRegionData(region.handle, 0, NULL));
     auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
@@ -34,8 +40,8 @@ int RunRegion(const Arguments& args)
         throw Failure(in, "cannot read the region back");
     const RECT& box = data->rdh.rcBound;
     if (args.Has("--summary")) {
-        std::printf("%s: %u rectangles, bounding box %d,%d,%d,%d\n", in.c_str(), data->rdh.nCount, box.left, box.top,
-                    box.right, box.bottom);
+        std::printf("%s: %s, bounding box %d,%d,%d,%d\n", in.c_str(), Counted(data->rdh.nCount, "rectangle").c_str(),
+                    box.left, box.top, box.right, box.bottom);
         return 0;
     }
     const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
@@ -61,8 +67,8 @@ const CommandRegistration kRegion{{"region", "list the region of the pixels that
                                    "IN --key RRGGBB [--summary]",
                                    "Prints the rectangles (L,T,R,B; right and bottom exclusive, top to\n"
                                    "bottom in bands) that cover every pixel of an 8, 16 or 24-bit image\n"
-                                   "whose colour is not the key; with --summary only their number and\n"
-                                   "bounding box.\n\n"
+                                   "whose colour is not the key (the whole picture when no pixel has it);\n"
+                                   "with --summary only their number and bounding box.\n\n"
                                    "example: velmoro region sprite.bmp --key FF00FF --summary",
                                    RunRegion}};
 

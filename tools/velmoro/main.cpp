@@ -1,5 +1,7 @@
 #include "command.h"
 
+#include <velmoro/version.h>
+
 #include <cstdio>
 #include <map>
 
@@ -30,7 +32,7 @@ void PrintHelp()
                 "rectangles L,T,R,B counted from the top-left pixel (R and B exclusive).\n"
                 "Exit status: 0 done, 1 an operation failed, 2 the arguments are wrong;\n"
                 "a failure prints one line on standard error.\n\ncommands:\n",
-                VELMORO_VERSION);
+                VelmoroVersion());
     for (const auto& entry : Commands())
         std::printf("  %-10s %s\n", entry.first.c_str(), entry.second.summary);
 }
@@ -52,7 +54,7 @@ int Run(const std::vector<std::string>& args)
         return 0;
     }
     if (args[0] == "--version") {
-        std::printf("velmoro %s\n", VELMORO_VERSION);
+        std::printf("velmoro %s\n", VelmoroVersion());
         return 0;
     }
     const auto found = Commands().find(args[0]);
@@ -93,9 +95,19 @@ Failure::Failure(const std::string& file, DWORD code) : std::runtime_error(file 
 
 Failure::Failure(const std::string& file, const std::string& message) : std::runtime_error(file + ": " + message) {}
 
+std::string Counted(unsigned long long count, const std::string& noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+void Note(const std::string& message)
+{
+    std::fprintf(stderr, "velmoro %s: %s\n", g_commandName.c_str(), message.c_str());
+}
+
 int ReportFailure(const Failure& failure)
 {
-    std::fprintf(stderr, "velmoro %s: %s\n", g_commandName.c_str(), failure.what());
+    Note(failure.what());
     return kFailureStatus;
 }
 
