@@ -288,38 +288,52 @@ bool Arguments::Choose(const std::string& first, const std::string& second) cons
     return Has(first);
 }
 
-bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write)
+bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write,
+                         int* error)
 {
+    // Each failing step leaves its errno; the writer's too, cleared before it runs.
+    const auto fail = [error](int problem) {
+        if (error)
+            *error = problem;
+        return false;
+    };
     const std::string target = ResolvedTarget(path);
     struct stat existing;
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
-        return false;
+        return fail(EISDIR);
     // A device or a pipe is written straight: a file put in its place would
     // take its name but not its purpose.
-    if (exists && !S_ISREG(existing.st_mode))
-        return write(target);
+    if (exists && !S_ISREG(existing.st_mode)) {
+        errno = 0;
+        return write(target) || fail(errno);
+    }
     // A file this user may not write is not replaced behind its back.
     if (exists && ::access(target.c_str(), W_OK) != 0)
-        return false;
+        return fail(errno);
     const std::string temp = ReserveTempName(target);
     if (temp.empty())
-        return false;
+        return fail(errno);
+    errno = 0;
     const bool keepMode = !exists || ::chmod(temp.c_str(), existing.st_mode & 07777) == 0;
     if (!keepMode || !write(temp) || std::rename(temp.c_str(), target.c_str()) != 0) {
+        const int problem = errno;
         std::remove(temp.c_str());
-        return false;
+        return fail(problem);
     }
     return true;
 }
 
-DWORD WriteBmpWhole(CDib& image, const std::string& path)
+DWORD WriteBmpWhole(CDib& image, const std::string& path, int* error)
 {
     DWORD code = DIB_ERR_WRITE;
-    const bool written = WriteWholeOrNothing(path, [&](const std::string& temp) {
-        code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
-        return code == DIB_OK;
-    });
+    const bool written = WriteWholeOrNothing(
+        path,
+        [&](const std::string& temp) {
+            code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
+            return code == DIB_OK;
+        },
+        error);
     return written ? DIB_OK : code == DIB_OK ? DIB_ERR_WRITE : code;
 }
 

@@ -19,7 +19,11 @@ int RunBlend(const Arguments& args)
     LoadInput(second, b);
     BringToOneDepth(a, first, b, second, args.Has("--verbose"));
     CDibEdit::TryEnableMMXSupport();
-    Check(args.Has("--direct") ? a.AlphaBlendDirect(a, b, alpha) : a.AlphaBlend(b, alpha), second);
+    const DWORD code = args.Has("--direct") ? a.AlphaBlendDirect(a, b, alpha) : a.AlphaBlend(b, alpha);
+    if (code == DIB_ERR_BAD_ARGUMENT && (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()))
+        throw Failure(second, SizeText(b) + ", where " + first + " is " + SizeText(a) +
+                                  ": the two pictures must be of one size");
+    CheckOperation(code, second, b);
     SaveOutput(a, args.Text("OUT"));
     return 0;
 }

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <sys/stat.h>
@@ -63,7 +62,7 @@ DWORD LoadCollection(const std::string& path, std::optional<DWORD> tag, CDibEdit
 {
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeRead, NULL))
-        throw Failure(path, std::string("cannot open: ") + std::strerror(errno));
+        throw Failure(path, "cannot be opened: " + SystemReason(errno));
     DWORD stored[3] = {};
     if (file.Read(stored, sizeof stored) != sizeof stored)
         throw Failure(path, "not a collection file: shorter than the 12 bytes of its header");
@@ -80,8 +79,10 @@ DWORD LoadCollection(const std::string& path, std::optional<DWORD> tag, CDibEdit
 
 void SaveCollection(CDibEditList& list, const std::string& path, DWORD tag)
 {
-    if (!WriteWholeOrNothing(path, [&](const std::string& temp) { return list.SaveFile(temp.c_str(), tag) != 0; }))
-        throw Failure(path, "cannot write the collection");
+    int error = 0;
+    if (!WriteWholeOrNothing(
+            path, [&](const std::string& temp) { return list.SaveFile(temp.c_str(), tag) != 0; }, &error))
+        throw WriteFailure(path, DIB_ERR_WRITE, error);
 }
 
 WORD ParseId(const std::string& text, const std::string& item)
@@ -138,7 +139,7 @@ int RunUnpack(const Arguments& args)
     LoadCollection(args.Text("FILE"), tag, list);
     const std::string& dir = args.Text("DIR");
     if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
-        throw Failure(dir, std::string("cannot make the folder: ") + std::strerror(errno));
+        throw Failure(dir, "cannot make the folder: " + SystemReason(errno));
     // IDs need not be unique: a repeated ID gets a suffix rather than overwriting.
     std::map<WORD, int> seen;
     for (CDibEditNode* node = list.GetFirstNode(); node; node = list.GetNextNode(node)) {
@@ -147,7 +148,9 @@ int RunUnpack(const Arguments& args)
         if (repeat)
             path += "_" + std::to_string(repeat + 1);
         path += ".bmp";
-        Check(WriteBmpWhole(*node, path), path);
+        int error = 0;
+        if (const DWORD code = WriteBmpWhole(*node, path, &error))
+            throw WriteFailure(path, code, error);
         std::printf("%s  %s\n", path.c_str(), node->GetIDString());
     }
     return 0;

@@ -7,6 +7,7 @@
 
 #include "args.h"
 
+#include <velmoro/dib.h>
 #include <velmoro/result.h>
 
 #include <stdexcept>
@@ -28,8 +29,8 @@ struct CommandRegistration {
     explicit CommandRegistration(const Command& command) { RegisterCommand(command); }
 };
 
-// An operation that failed on a file; what() is "FILE: NAME (what it means)" or
-// "FILE: message".
+// An operation that failed on a file; what() is "FILE: what went wrong", in words
+// a person reads, with the library's result code name last in brackets.
 class Failure : public std::runtime_error {
 public:
     Failure(const std::string& file, DWORD code);
@@ -40,6 +41,27 @@ inline void Check(DWORD code, const std::string& file)
 {
     if (code != DIB_OK)
         throw Failure(file, code);
+}
+
+// The operating system's words for an error number: "no such file or directory".
+std::string SystemReason(int error);
+
+// A picture that could not be read: the operating system's reason when the file
+// cannot be opened (missing, a folder, not permitted), else what `code` says of it.
+Failure ReadFailure(const std::string& path, DWORD code);
+
+// An output that could not be written; `error` is the errno of the step that
+// failed (0 when none is known: then the path is examined for a reason).
+Failure WriteFailure(const std::string& path, DWORD code, int error);
+
+// An operation that refused the picture in `path`: for a depth refusal, the
+// picture's depth; else what `code` means.
+Failure OperationFailure(const std::string& path, DWORD code, const CDib& image);
+
+inline void CheckOperation(DWORD code, const std::string& path, const CDib& image)
+{
+    if (code != DIB_OK)
+        throw OperationFailure(path, code, image);
 }
 
 // "1 image", "2 images": a count and a noun that takes -s in the plural.

@@ -33,9 +33,13 @@ int RunCompose(const Arguments& args)
     CDibEdit::TryEnableMMXSupport();  // the twins give the same pixels as the plain rows
     CDibEdit composite;
     CDibEdit& result = args.Has("--in-place") ? base : composite;
-    Check(args.Has("--in-place") ? base.CombineDib(overlay, key, &point, &rect, useKey)
-                                 : composite.CombineDib(base, overlay, key, &point, &rect, useKey),
-          overlayFile);
+    const CPoint at = point;  // CombineDib clips the point in place
+    const DWORD code = args.Has("--in-place") ? base.CombineDib(overlay, key, &point, &rect, useKey)
+                                              : composite.CombineDib(base, overlay, key, &point, &rect, useKey);
+    if (code == DIB_ERR_BAD_POSITION)
+        throw Failure(overlayFile, "at " + std::to_string(at.x) + "," + std::to_string(at.y) +
+                                       " it falls outside the " + SizeText(base) + " picture " + baseFile);
+    CheckOperation(code, overlayFile, overlay);
     SaveOutput(result, args.Text("OUT"));
     return 0;
 }

@@ -42,9 +42,9 @@ int RunConvert(const Arguments& args)
     CDibEdit image;
     LoadInput(in, image);
     if (bits == 24)
-        Check(image.ConvertTo24BitPerPixel(), in);
+        CheckOperation(image.ConvertTo24BitPerPixel(), in, image);
     if (bits == 16)
-        Check(ConvertTo16Bits(image, args.Layout("--layout", DIB_FORMAT_555), args.Has("--dither")), in);
+        CheckOperation(ConvertTo16Bits(image, args.Layout("--layout", DIB_FORMAT_555), args.Has("--dither")), in, image);
     SaveOutput(image, out, quality);
     return 0;
 }

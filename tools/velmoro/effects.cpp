@@ -2,6 +2,7 @@
 #include "command.h"
 #include "image_input.h"
 #include "image_output.h"
+#include "operands.h"
 
 #include <velmoro/dib_edit.h>
 
@@ -19,7 +20,7 @@ int TransformFile(const Arguments& args, const std::function<DWORD(CDibEdit&)>& 
     const std::string& in = args.Text("IN");
     CDibEdit image;
     LoadInput(in, image);
-    Check(effect(image), in);
+    CheckOperation(effect(image), in, image);
     SaveOutput(image, args.Text("OUT"));
     return 0;
 }
@@ -57,7 +58,10 @@ int RunPick(const Arguments& args)
     CDibEdit image;
     LoadInput(in, image);
     DWORD color = 0;
-    Check(image.GetColorFromPoint(point, &color), in);
+    const DWORD code = image.GetColorFromPoint(point, &color);
+    if (code == DIB_ERR_OUT_OF_IMAGE)
+        throw Failure(in, "the point " + args.Text("X,Y") + " lies outside the " + SizeText(image) + " picture");
+    CheckOperation(code, in, image);
     std::printf("%02X%02X%02X\n", GetRValue(color), GetGValue(color), GetBValue(color));
     return 0;
 }

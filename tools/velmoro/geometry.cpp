@@ -15,7 +15,11 @@ int RunCrop(const Arguments& args)
     CRect rect = args.Rect("L,T,R,B");
     CDibEdit source, target;
     LoadInput(in, source);
-    Check(target.CropFrom(source, &rect), in);
+    const DWORD code = target.CropFrom(source, &rect);
+    if (code == DIB_ERR_OUT_OF_IMAGE)
+        throw Failure(in, "the rectangle " + args.Text("L,T,R,B") + " covers no pixel of the " + SizeText(source) +
+                              " picture");
+    CheckOperation(code, in, source);
     SaveOutput(target, args.Text("OUT"));
     return 0;
 }
@@ -30,7 +34,7 @@ int RunJoin(const Arguments& args)
     LoadInput(firstFile, first);
     LoadInput(second, other);
     BringToOneDepth(first, firstFile, other, second, args.Has("--verbose"));
-    Check(horizontal ? first.JoinHorz(other, fill) : first.JoinVert(other, fill), second);
+    CheckOperation(horizontal ? first.JoinHorz(other, fill) : first.JoinVert(other, fill), second, other);
     SaveOutput(first, args.Text("OUT"));
     return 0;
 }
@@ -41,7 +45,7 @@ int RunFlip(const Arguments& args)
     const std::string& in = args.Text("IN");
     CDibEdit image;
     LoadInput(in, image);
-    Check(vertical ? image.InvertDibVert() : image.InvertDibHorz(), in);
+    CheckOperation(vertical ? image.InvertDibVert() : image.InvertDibHorz(), in, image);
     SaveOutput(image, args.Text("OUT"));
     return 0;
 }
@@ -54,9 +58,9 @@ int RunInterlace(const Arguments& args)
     const std::string& in = args.Text("IN");
     CDibEdit source, target;
     LoadInput(in, source);
-    Check(horizontal ? target.CreateHorzInterlaceFrom(source, phase, fill)
-                     : target.CreateVertInterlaceFrom(source, phase, fill),
-          in);
+    CheckOperation(horizontal ? target.CreateHorzInterlaceFrom(source, phase, fill)
+                              : target.CreateVertInterlaceFrom(source, phase, fill),
+                   in, source);
     SaveOutput(target, args.Text("OUT"));
     return 0;
 }

@@ -32,7 +32,7 @@ int RunRegion(const Arguments& args)
     if (code == DIB_ERR_REGION && image.GetHeight() > 0)
         region.handle = CreateRectRgn(0, 0, image.GetWidth(), image.GetHeight());
     else
-        Check(code, in);
+        CheckOperation(code, in, image);
 
     std::vector<BYTE> buffer(GetRegionData(region.handle, 0, NULL));
     auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
@@ -58,7 +58,7 @@ int RunDraw(const Arguments& args)
     CDib image;
     LoadInput(in, image);
     CDib drawn;
-    Check(DrawIntoMemoryContext(image, size.width, size.height, drawn), out);
+    CheckOperation(DrawIntoMemoryContext(image, size.width, size.height, drawn), in, image);
     SaveOutput(drawn, out);
     return 0;
 }

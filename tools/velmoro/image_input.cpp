@@ -64,7 +64,8 @@ DWORD LoadImageFile(const std::string& path, CDib& image)
 
 void LoadInput(const std::string& path, CDib& image)
 {
-    Check(LoadImageFile(path, image), path);
+    if (const DWORD code = LoadImageFile(path, image))
+        throw ReadFailure(path, code);
 }
 
 }  // namespace velmoro_tool

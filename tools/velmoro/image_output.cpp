@@ -49,17 +49,23 @@ DWORD WriteJpegFile(const CDib& image, const std::string& path, int quality)
 void SaveOutput(CDib& image, const std::string& path, int jpegQuality)
 {
     if (!IsJpegName(path)) {
-        Check(WriteBmpWhole(image, path), path);
+        int error = 0;
+        if (const DWORD code = WriteBmpWhole(image, path, &error))
+            throw WriteFailure(path, code, error);
         return;
     }
+    const auto writeJpeg = [&](const CDib& picture) {
+        if (const DWORD code = WriteJpegFile(picture, path, jpegQuality))
+            throw WriteFailure(path, code, 0);
+    };
     if (image.IsEmpty() || image.GetBitCount() == 24) {
-        Check(WriteJpegFile(image, path, jpegQuality), path);
+        writeJpeg(image);
         return;
     }
     CDibEdit copy;
     Check(copy.CopyDib(image), path);
-    Check(copy.ConvertTo24BitPerPixel(), path);
-    Check(WriteJpegFile(copy, path, jpegQuality), path);
+    CheckOperation(copy.ConvertTo24BitPerPixel(), path, image);
+    writeJpeg(copy);
 }
 
 }  // namespace velmoro_tool

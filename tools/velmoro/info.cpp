@@ -17,7 +17,7 @@ int RunInfo(const Arguments& args)
         CDib image;
         const DWORD code = LoadImageFile(file, image);
         if (code != DIB_OK) {
-            status = ReportFailure(Failure(file, code));
+            status = ReportFailure(ReadFailure(file, code));
             continue;
         }
         // 64 bits: a picture of no rows may have 2^31 - 1 columns.

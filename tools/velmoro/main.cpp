@@ -78,26 +78,11 @@ int Run(const std::vector<std::string>& args)
     }
 }
 
-std::string Describe(DWORD code)
-{
-    const char* name = DibResultName(code);
-    return std::string(name ? name : "error " + std::to_string(code)) + " (" + DibResultText(code) + ")";
-}
-
 }  // namespace
 
 void RegisterCommand(const Command& command)
 {
     Commands()[command.name] = command;
-}
-
-Failure::Failure(const std::string& file, DWORD code) : std::runtime_error(file + ": " + Describe(code)) {}
-
-Failure::Failure(const std::string& file, const std::string& message) : std::runtime_error(file + ": " + message) {}
-
-std::string Counted(unsigned long long count, const std::string& noun)
-{
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
 void Note(const std::string& message)
