@@ -3,163 +3,29 @@
 // line on standard error and leave no output file, not even a partial one.
 #ifdef VELMORO_TOOL_PATH
 
+#include "support/cli_fixture.h"
+
 #include <velmoro/velmoro.h>
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::set<std::string> FilesIn(const std::string& dir)
-{
-    std::set<std::string> names;
-    if (DIR* listing = opendir(dir.c_str())) {
-        while (const dirent* entry = readdir(listing))
-            if (entry->d_name[0] != '.')
-                names.insert(entry->d_name);
-        closedir(listing);
-    }
-    return names;
-}
-
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return remove(path);
-}
-
-class VelmoroCli : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char work[] = "/tmp/velmoro_cli_XXXXXX";
-        char capture[] = "/tmp/velmoro_cli_out_XXXXXX";
-        ASSERT_NE(mkdtemp(work), nullptr);
-        ASSERT_NE(mkdtemp(capture), nullptr);
-        m_dir = work;
-        m_captureDir = capture;
-    }
-
-    void TearDown() override
-    {
-        nftw(m_dir.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
-        nftw(m_captureDir.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
-    }
-
-    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
-
-    // Runs the program in the work folder with the arguments as given.
-    Outcome Run(const std::vector<std::string>& args) const
-    {
-        const std::string outPath = m_captureDir + "/stdout", errPath = m_captureDir + "/stderr";
-        const pid_t child = fork();
-        if (child == 0) {
-            const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(m_dir.c_str()) != 0)
-                _exit(127);
-            std::vector<char*> argv{const_cast<char*>(VELMORO_TOOL_PATH)};
-            for (const std::string& arg : args)
-                argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            execv(VELMORO_TOOL_PATH, argv.data());
-            _exit(127);
-        }
-        Outcome outcome;
-        int status = 0;
-        if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
-            outcome.status = WEXITSTATUS(status);
-        outcome.out = ReadText(outPath);
-        outcome.err = ReadText(errPath);
-        return outcome;
-    }
-
-    void ExpectSuccess(const std::vector<std::string>& args) const
-    {
-        const Outcome outcome = Run(args);
-        EXPECT_EQ(outcome.status, 0) << Joined(args) << "\n" << outcome.err;
-        EXPECT_EQ(outcome.err, "");
-    }
-
-    // A failure leaves the folder as it was and says so in one line that holds `message`.
-    void ExpectFailure(const std::vector<std::string>& args, int status, const std::string& message) const
-    {
-        const std::set<std::string> before = FilesIn(m_dir);
-        const Outcome outcome = Run(args);
-        EXPECT_EQ(outcome.status, status) << Joined(args);
-        EXPECT_NE(outcome.err.find(message), std::string::npos) << Joined(args) << "\n" << outcome.err;
-        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
-        EXPECT_EQ(outcome.err.compare(0, 7, "velmoro"), 0) << outcome.err;
-        EXPECT_EQ(FilesIn(m_dir), before) << Joined(args);
-    }
-
-    static std::string Joined(const std::vector<std::string>& args)
-    {
-        std::string text = "velmoro";
-        for (const std::string& arg : args)
-            text += " " + arg;
-        return text;
-    }
-
-    // A one-colour BMP made by the library, so the program's reading is checked
-    // against a writer it does not share.
-    void MakeBmp(const std::string& name, int width, int height, int bits, DWORD color,
-                 DWORD format = DIB_FORMAT_555) const
-    {
-        CDib image;
-        ASSERT_EQ(image.Create(width, height, bits, color, format), DIB_OK);
-        ASSERT_EQ(image.WriteBmp(Path(name).c_str()), static_cast<int>(DIB_OK));
-    }
-
-    std::string Pick(const std::string& name, const std::string& point) const
-    {
-        const Outcome outcome = Run({"pick", name, point});
-        EXPECT_EQ(outcome.status, 0) << outcome.err;
-        return outcome.out;
-    }
-
-    // "W x H, B bits" as info prints it.
-    std::string Shape(const std::string& name) const
-    {
-        const std::string out = Run({"info", name}).out;
-        const size_t start = out.find(": ") + 2;
-        return out.substr(start, out.find(", compression") - start);
-    }
-
-    std::string m_dir;
-    std::string m_captureDir;
-};
+using velmoro_test::FilesIn;
+using velmoro_test::Outcome;
+using velmoro_test::ReadText;
+using velmoro_test::VelmoroCli;
+using velmoro_test::WriteText;
 
 TEST_F(VelmoroCli, HelpVersionAndUnknownCommands)
 {
@@ -212,7 +78,7 @@ TEST_F(VelmoroCli, MalformedArgumentsAreRefusedBeforeAnyFileIsRead)
         {{"convert", "a.bmp", "o.bmp", "--bits", "20"}, "--bits takes 16 or 24"},
         {{"convert", "a.bmp", "o.bmp", "--dither"}, "--layout and --dither go with --bits 16"},
         {{"convert", "a.bmp", "o.jpg", "--bits", "16"}, "a JPEG file holds 24 bits"},
-        {{"convert", "a.bmp", "o.bmp", "--quality", "80"}, "--quality goes with a .jpg"},
+        {{"convert", "a.bmp", "o.bmp", "--quality", "80"}, "--quality goes with JPEG output"},
         {{"convert", "a.bmp", "o.jpg", "--quality", "0"}, "--quality takes a whole number from 1 to 100"},
         {{"pick", "a.bmp", "1;2"}, "X,Y takes X,Y"},
         {{"list", "c.vcl", "--tag", "ABC"}, "--tag takes 4 characters or 0xHEX"},

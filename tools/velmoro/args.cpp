@@ -1,6 +1,7 @@
 #include "args.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -111,9 +112,12 @@ std::string ReserveTempName(const std::string& target)
 {
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    // One count for the whole process, so that threads writing at once try
+    // different names.
+    static std::atomic<unsigned> next{0};
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name =
-            folder + ".velmoro-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+            folder + ".velmoro-" + std::to_string(::getpid()) + "-" + std::to_string(next++) + ".tmp";
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
@@ -166,14 +170,20 @@ Arguments::Arguments(const std::string& usage, const std::vector<std::string>& a
         m_placeholders[option.first] = option.first + (option.second.empty() ? "" : " " + option.second);
 
     size_t next = 0;
-    for (const Positional& positional : syntax.positionals) {
+    for (size_t p = 0; p < syntax.positionals.size(); ++p) {
+        const Positional& positional = syntax.positionals[p];
         m_placeholders[positional.name] = positional.name;
         if (next == positionals.size()) {
             if (!positional.optional)
                 throw UsageError(positional.name + " is missing");
             continue;
         }
-        const size_t count = positional.repeated ? positionals.size() - next : 1;
+        // A repeated positional leaves one value for each required one after it.
+        size_t reserved = 0;
+        for (size_t later = p + 1; later < syntax.positionals.size(); ++later)
+            reserved += syntax.positionals[later].optional ? 0 : 1;
+        const size_t remaining = positionals.size() - next;
+        const size_t count = positional.repeated ? std::max<size_t>(1, remaining > reserved ? remaining - reserved : 0) : 1;
         m_values[positional.name].assign(positionals.begin() + next, positionals.begin() + next + count);
         next += count;
     }

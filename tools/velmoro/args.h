@@ -2,7 +2,8 @@
 //
 // A subcommand states its arguments once, as the usage line shows them:
 //   "IN OUT L,T,R,B"                      positionals, in order
-//   "[OUTDIR]"  "FILE..."                 optional; one or more (last only)
+//   "[OUTDIR]"  "FILE..."                 optional; one or more (leaving one value
+//                                         for each required positional after it)
 //   "--alpha N"  "[--fill RRGGBB]"        options with a value (brackets only document)
 //   "[--direct]"  "--horz|--vert"         flags; '|' lists alternatives
 // Positionals come first, options after them. Arguments then looks every value

@@ -6,14 +6,24 @@
 #define VELMORO_TOOLS_COMMAND_H
 
 #include "args.h"
+#include "image_output.h"
 
-#include <velmoro/dib.h>
+#include <velmoro/dib_edit.h>
 #include <velmoro/result.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
 namespace velmoro_tool {
+
+// What a command that turns one picture into another does to each picture,
+// once its options are read.
+struct PictureStep {
+    // Changes the picture read from `in` into the one to write; throws a Failure.
+    std::function<void(CDibEdit& image, const std::string& in)> apply;
+    int jpegQuality = kDefaultJpegQuality;
+};
 
 struct Command {
     const char* name;
@@ -21,6 +31,13 @@ struct Command {
     const char* usage;    // the arguments after the name, in the form Arguments reads
     const char* details;  // what the command does, ending with an example
     int (*run)(const Arguments& args);
+    // Set instead of run by a command that turns one picture into another:
+    // usage then holds only its own arguments, and the program adds IN OUT for
+    // one picture or IN... --out-dir DIR for many (see batch.h). Reads the
+    // options once, before any picture; `outputFormat` is PICTURE_FORMAT_BMP,
+    // _JPEG or _PNG when every output has that format, _AUTO when each
+    // output's name decides.
+    PictureStep (*prepare)(const Arguments& args, int outputFormat) = nullptr;
 };
 
 void RegisterCommand(const Command& command);

@@ -50,17 +50,16 @@ int RunRegion(const Arguments& args)
     return 0;
 }
 
-int RunDraw(const Arguments& args)
+PictureStep PrepareDraw(const Arguments& args, int)
 {
-    const std::string& in = args.Text("IN");
-    const std::string& out = args.Text("OUT");
     const Extent size = args.Size("--size");
-    CDib image;
-    LoadInput(in, image);
-    CDib drawn;
-    CheckOperation(DrawIntoMemoryContext(image, size.width, size.height, drawn), in, image);
-    SaveOutput(drawn, out);
-    return 0;
+    PictureStep step;
+    step.apply = [size](CDibEdit& image, const std::string& in) {
+        CDib drawn;
+        CheckOperation(DrawIntoMemoryContext(image, size.width, size.height, drawn), in, image);
+        CheckOperation(image.CopyDib(drawn), in, drawn);
+    };
+    return step;
 }
 
 const CommandRegistration kRegion{{"region", "list the region of the pixels that are not a key colour",
@@ -73,11 +72,11 @@ const CommandRegistration kRegion{{"region", "list the region of the pixels that
                                    RunRegion}};
 
 const CommandRegistration kDraw{{"draw", "draw an image stretched into a memory context and save it",
-                                 "IN OUT --size WxH",
+                                 "--size WxH",
                                  "Draws the image stretched (nearest neighbour) into a memory device\n"
                                  "context on a W x H 24-bit surface and writes the surface.\n\n"
                                  "example: velmoro draw photo.bmp thumb.bmp --size 160x120",
-                                 RunDraw}};
+                                 nullptr, PrepareDraw}};
 
 }  // namespace
 }  // namespace velmoro_tool

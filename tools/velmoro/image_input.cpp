@@ -38,8 +38,9 @@ DWORD LoadBmpFile(const std::string& path, CFile& file, CDib& image)
 
 CJPeg* SharedJpegCodec()
 {
-    static CJPeg codec;
-    static const bool loaded = codec.InitJPEGLibrary(NULL) != 0;
+    // One per thread: a codec holds the state of the picture it works on.
+    static thread_local CJPeg codec;
+    static thread_local const bool loaded = codec.InitJPEGLibrary(NULL) != 0;
     return loaded ? &codec : nullptr;
 }
 

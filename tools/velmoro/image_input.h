@@ -9,7 +9,8 @@
 
 namespace velmoro_tool {
 
-// The project's codec module, loaded on first use; NULL when it cannot be loaded.
+// The project's codec module, loaded on a thread's first use; NULL when it
+// cannot be loaded.
 CJPeg* SharedJpegCodec();
 
 // Loads a JPEG (a file starting FF D8 FF) through the codec, anything else as

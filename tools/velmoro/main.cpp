@@ -1,3 +1,4 @@
+#include "batch.h"
 #include "command.h"
 
 #include <velmoro/version.h>
@@ -27,9 +28,13 @@ void PrintHelp()
                 "       velmoro --version\n\n"
                 "Input files may be JPEG or BMP (told apart by content; BMP also with\n"
                 "newer headers, run-length compression or top-down rows). Output files\n"
-                "ending in .jpg or .jpeg are written as JPEG, others as BMP, each whole\n"
-                "or not at all. Colours are RRGGBB in hexadecimal, points X,Y and\n"
-                "rectangles L,T,R,B counted from the top-left pixel (R and B exclusive).\n"
+                "ending in .jpg or .jpeg are written as JPEG, others as BMP (--format\n"
+                "chooses), each whole or not at all. Commands that turn one picture into\n"
+                "another (IN OUT) also take many: IN... --out-dir DIR [--jobs N] works on\n"
+                "N at a time (default: one per core), goes on past a picture that fails\n"
+                "and shows its progress on a terminal. Colours are RRGGBB in hexadecimal,\n"
+                "points X,Y and rectangles L,T,R,B counted from the top-left pixel (R and\n"
+                "B exclusive).\n"
                 "Exit status: 0 done, 1 an operation failed, 2 the arguments are wrong;\n"
                 "a failure prints one line on standard error.\n\ncommands:\n",
                 VelmoroVersion());
@@ -65,11 +70,15 @@ int Run(const std::vector<std::string>& args)
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     for (const std::string& arg : rest) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: velmoro %s %s\n\n%s\n", command.name, command.usage, command.details);
+            const std::string forms = command.prepare ? PictureUsageForms(command.name, command.usage)
+                                                      : "velmoro " + std::string(command.name) + " " + command.usage;
+            std::printf("usage: %s\n\n%s\n", forms.c_str(), command.details);
             return 0;
         }
     }
     try {
+        if (command.prepare)
+            return RunPictures(command, Arguments(PictureUsage(command.usage), rest));
         return command.run(Arguments(command.usage, rest));
     } catch (const UsageError& error) {
         return UsageFailure(error.what());
