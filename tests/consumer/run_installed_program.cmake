@@ -28,3 +28,7 @@ run_clean("velmoro ${VERSION}" --version)
 run_clean("227 x 149, 24 bits" info ${SOURCE_DIR}/tests/data/corpus/jpeg/testorig.jpg)
 run_clean("" convert ${SOURCE_DIR}/tests/data/corpus/jpeg/testorig.jpg ${WORK_DIR}/copy.bmp)
 run_clean("copy.bmp: 227 x 149, 24 bits" info ${WORK_DIR}/copy.bmp)
+
+if(NOT EXISTS ${prefix}/share/man/man1/velmoro.1)
+  message(FATAL_ERROR "the manual is not installed as share/man/man1/velmoro.1")
+endif()
