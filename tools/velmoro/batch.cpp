@@ -3,6 +3,7 @@
 #include "image_input.h"
 #include "image_output.h"
 #include "progress.h"
+#include "standard_streams.h"
 
 #include <atomic>
 #include <cerrno>
@@ -119,12 +120,17 @@ int RunOne(const Command& command, const Arguments& args, const std::vector<std:
         throw UsageError("OUT is missing (or, for several inputs, --out-dir DIR)");
     const std::string& in = names[0];
     const std::string& out = names[1];
+    if (IsStandardStream(out) && format == PICTURE_FORMAT_AUTO)
+        throw UsageError("standard output (-) needs --format bmp, jpeg or png");
     const int outputFormat = format == PICTURE_FORMAT_AUTO ? FormatForName(out) : format;
     const PictureStep step = command.prepare(args, outputFormat);
     CDibEdit image;
     LoadInput(in, image);
-    step.apply(image, in);
-    SaveOutput(image, out, step.jpegQuality, outputFormat);
+    step.apply(image, InputName(in));
+    if (IsStandardStream(out))
+        WriteStandardOutput(image, step.jpegQuality, outputFormat);
+    else
+        SaveOutput(image, out, step.jpegQuality, outputFormat);
     return 0;
 }
 
@@ -136,6 +142,8 @@ int RunMany(const Command& command, const Arguments& args, const std::vector<std
     std::vector<std::string> outputs;
     std::map<std::string, std::string> writtenBy;
     for (const std::string& input : inputs) {
+        if (IsStandardStream(input))
+            throw UsageError("standard input (-) is one picture: give it as IN OUT, without --out-dir");
         outputs.push_back(OutputPath(dir, input, format));
         const auto claimed = writtenBy.emplace(outputs.back(), input);
         if (!claimed.second)

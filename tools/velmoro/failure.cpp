@@ -1,6 +1,7 @@
 // The failure lines: what failed, on which file, and why in words.
 #include "command.h"
 #include "operands.h"
+#include "standard_streams.h"
 
 #include <cctype>
 #include <cerrno>
@@ -84,6 +85,8 @@ std::string SystemReason(int error)
 
 Failure ReadFailure(const std::string& path, DWORD code)
 {
+    if (IsStandardStream(path))
+        return Failure(InputName(path), "cannot be loaded: " + Describe(code));
     if (code == DIB_ERR_OPEN || code == DIB_ERR_FILE_IO) {
         if (const int problem = ReadProblem(path))
             return Failure(path, "cannot be opened: " + SystemReason(problem));

@@ -1,6 +1,7 @@
 #include "image_input.h"
 
 #include "command.h"
+#include "standard_streams.h"
 
 #include "bmp_compat/bmp_normalize.h"
 
@@ -44,8 +45,36 @@ CJPeg* SharedJpegCodec()
     return loaded ? &codec : nullptr;
 }
 
+DWORD LoadImageData(const std::vector<BYTE>& data, CDib& image)
+{
+    if (data.empty())
+        return DIB_ERR_FILE_IO;
+    CMemFile file(const_cast<BYTE*>(data.data()), static_cast<UINT>(data.size()));
+    try {
+        if (StartsAsJpeg(file)) {
+            CJPeg* codec = SharedJpegCodec();
+            return codec ? image.LoadJPEG(*codec, file, 0) : DIB_ERR_JPEG;
+        }
+        const DWORD code = image.Load(file, 0);
+        if (!MayBeTolerated(code))
+            return code;
+        std::vector<BYTE> plain;
+        if (const DWORD normalized = NormalizeBmp(data, plain))
+            return normalized;
+        CMemFile plainFile(plain.data(), static_cast<UINT>(plain.size()));
+        return image.Load(plainFile, 0);
+    } catch (CFileException* error) {
+        error->Delete();
+        return DIB_ERR_FILE_IO;
+    }
+}
+
 DWORD LoadImageFile(const std::string& path, CDib& image)
 {
+    if (IsStandardStream(path)) {
+        std::vector<BYTE> data;
+        return ReadStandardInput(data) ? LoadImageData(data, image) : DIB_ERR_FILE_IO;
+    }
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeRead))
         return DIB_ERR_OPEN;

@@ -32,9 +32,10 @@ void PrintHelp()
                 "chooses), each whole or not at all. Commands that turn one picture into\n"
                 "another (IN OUT) also take many: IN... --out-dir DIR [--jobs N] works on\n"
                 "N at a time (default: one per core), goes on past a picture that fails\n"
-                "and shows its progress on a terminal. Colours are RRGGBB in hexadecimal,\n"
-                "points X,Y and rectangles L,T,R,B counted from the top-left pixel (R and\n"
-                "B exclusive).\n"
+                "and shows its progress on a terminal. For these commands and info, - as\n"
+                "IN reads standard input, and - as OUT writes standard output (--format\n"
+                "needed). Colours are RRGGBB in hexadecimal, points X,Y and rectangles\n"
+                "L,T,R,B counted from the top-left pixel (R and B exclusive).\n"
                 "Exit status: 0 done, 1 an operation failed, 2 the arguments are wrong;\n"
                 "a failure prints one line on standard error.\n\ncommands:\n",
                 VelmoroVersion());
