@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,11 +23,8 @@ using velmoro_test::WriteText;
 
 std::set<std::string> LinesOf(const std::string& text)
 {
-    std::set<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.insert(line);
-    return lines;
+    const std::vector<std::string> lines = velmoro_test::Lines(text);
+    return std::set<std::string>(lines.begin(), lines.end());
 }
 
 // Good pictures of several depths and sizes, and bad ones of every kind, on

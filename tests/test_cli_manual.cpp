@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using velmoro_test::Lines;
 using velmoro_test::ReadText;
 using velmoro_test::VelmoroCli;
 
@@ -34,15 +34,6 @@ std::string PlainManual(const std::string& source)
         // \& only guards a line start
     }
     return text;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 // The usage lines and examples of a command's --help, without their labels:

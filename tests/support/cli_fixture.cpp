@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace velmoro_test {
 namespace {
@@ -51,6 +52,15 @@ std::string ReadText(const std::string& path)
 void WriteText(const std::string& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 std::set<std::string> FilesIn(const std::string& dir)

@@ -21,6 +21,8 @@ struct Outcome {
 
 std::string ReadText(const std::string& path);
 void WriteText(const std::string& path, const std::string& text);
+// The lines of a text, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
 // Every entry of a folder but "." and "..", hidden ones included.
 std::set<std::string> FilesIn(const std::string& dir);
 
