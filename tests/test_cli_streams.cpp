@@ -27,6 +27,27 @@ TEST_F(VelmoroCli, PipelineOfJpegToBmpToInfo)
     EXPECT_EQ(outcome.out, "standard input: 227 x 149, 24 bits, compression 0, 0 colour entries, stride 684\n");
 }
 
+// Every command that reads or writes a picture takes "-".
+TEST_F(VelmoroCli, EveryPictureCommandJoinsAPipeline)
+{
+    MakeBmp("dot.bmp", 1, 1, 24, RGB(255, 0, 0));
+    MakeBmp("cover.bmp", 4, 3, 24, RGB(0, 255, 0));
+    const Outcome outcome = RunShell(
+        "\"$VELMORO\" create - --size 4x3 --bits 16 --layout 565 --color 0000FF --format bmp"
+        " | \"$VELMORO\" compose - dot.bmp - --at 1,1 --format bmp --verbose"
+        " | \"$VELMORO\" blend - cover.bmp - --alpha 255 --direct --format bmp"
+        " | \"$VELMORO\" join dot.bmp - - --horz --format jpeg"
+        " | \"$VELMORO\" convert - - --format bmp"
+        " | \"$VELMORO\" pick - 4,0");
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "velmoro compose: standard input: converted from 16 bits (5-6-5) to 24 bits, "
+                           "the depth of dot.bmp\n");
+    // The blue ground, away from the red dot, after a JPEG: still blue.
+    ASSERT_EQ(outcome.out.size(), 7u) << outcome.out;
+    EXPECT_LT(std::stoi(outcome.out.substr(0, 2), nullptr, 16), 0x40) << outcome.out;
+    EXPECT_GT(std::stoi(outcome.out.substr(4, 2), nullptr, 16), 0xC0) << outcome.out;
+}
+
 TEST_F(VelmoroCli, StandardInputAndOutputCarryWholePictures)
 {
     MakeBmp("grey.bmp", 5, 3, 24, RGB(100, 100, 100));
@@ -60,6 +81,8 @@ TEST_F(VelmoroCli, StandardInputAndOutputCarryWholePictures)
     }
 
     ExpectFailure({"convert", "grey.bmp", "-"}, 2, "standard output (-) needs --format bmp, jpeg or png");
+    ExpectFailure({"create", "-", "--size", "2x2", "--bits", "8"}, 2, "standard output (-) needs --format");
+    ExpectFailure({"join", "grey.bmp", "grey.bmp", "-", "--horz"}, 2, "standard output (-) needs --format");
     ExpectFailure({"convert", "grey.bmp", "-", "--out-dir", "out"}, 2, "standard input (-) is one picture");
 }
 

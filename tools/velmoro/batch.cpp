@@ -110,7 +110,7 @@ std::optional<Failure> ProcessPicture(const PictureStep& step, const std::string
     }
 }
 
-int RunOne(const Command& command, const Arguments& args, const std::vector<std::string>& names, int format)
+int RunOne(const Command& command, const Arguments& args, const std::vector<std::string>& names)
 {
     if (args.Has("--jobs"))
         throw UsageError("--jobs goes with --out-dir");
@@ -120,17 +120,12 @@ int RunOne(const Command& command, const Arguments& args, const std::vector<std:
         throw UsageError("OUT is missing (or, for several inputs, --out-dir DIR)");
     const std::string& in = names[0];
     const std::string& out = names[1];
-    if (IsStandardStream(out) && format == PICTURE_FORMAT_AUTO)
-        throw UsageError("standard output (-) needs --format bmp, jpeg or png");
-    const int outputFormat = format == PICTURE_FORMAT_AUTO ? FormatForName(out) : format;
+    const int outputFormat = OutputFormat(args, out);
     const PictureStep step = command.prepare(args, outputFormat);
     CDibEdit image;
     LoadInput(in, image);
     step.apply(image, InputName(in));
-    if (IsStandardStream(out))
-        WriteStandardOutput(image, step.jpegQuality, outputFormat);
-    else
-        SaveOutput(image, out, step.jpegQuality, outputFormat);
+    WriteOutput(image, out, step.jpegQuality, outputFormat);
     return 0;
 }
 
@@ -194,6 +189,24 @@ int RunMany(const Command& command, const Arguments& args, const std::vector<std
 
 }  // namespace
 
+int OutputFormat(const Arguments& args, const std::string& out)
+{
+    const int format = FormatOption(args);
+    if (format != PICTURE_FORMAT_AUTO)
+        return format;
+    if (IsStandardStream(out))
+        throw UsageError("standard output (-) needs --format bmp, jpeg or png");
+    return FormatForName(out);
+}
+
+void WriteOutput(CDib& image, const std::string& out, int jpegQuality, int format)
+{
+    if (IsStandardStream(out))
+        WriteStandardOutput(image, jpegQuality, format);
+    else
+        SaveOutput(image, out, jpegQuality, format);
+}
+
 std::string PictureUsage(const std::string& own)
 {
     const auto split = SplitOwn(own);
@@ -210,10 +223,9 @@ std::string PictureUsageForms(const std::string& name, const std::string& own)
 int RunPictures(const Command& command, const Arguments& args)
 {
     const std::vector<std::string>& names = args.List("IN...");
-    const int format = FormatOption(args);
     if (!args.Has("--out-dir"))
-        return RunOne(command, args, names, format);
-    return RunMany(command, args, names, format);
+        return RunOne(command, args, names);
+    return RunMany(command, args, names, FormatOption(args));
 }
 
 }  // namespace velmoro_tool

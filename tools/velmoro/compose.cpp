@@ -1,8 +1,9 @@
 // velmoro compose: draw one image over another with an optional key colour.
+#include "batch.h"
 #include "command.h"
 #include "image_input.h"
-#include "image_output.h"
 #include "operands.h"
+#include "standard_streams.h"
 
 #include <velmoro/dib_edit.h>
 
@@ -13,6 +14,8 @@ int RunCompose(const Arguments& args)
 {
     const std::string& baseFile = args.Text("BASE");
     const std::string& overlayFile = args.Text("OVERLAY");
+    const std::string& out = args.Text("OUT");
+    const int format = OutputFormat(args, out);
     const int useKey = args.Has("--key") ? 1 : 0;
     const DWORD givenKey = args.Color("--key", 0);
     CPoint point = args.Has("--at") ? args.Point("--at") : CPoint();
@@ -24,7 +27,8 @@ int RunCompose(const Arguments& args)
     LoadInput(baseFile, base);
     LoadInput(overlayFile, overlay);
     const Depth overlayDepth = DepthOf(overlay);
-    BringToOneDepth(base, baseFile, overlay, overlayFile, args.Has("--verbose"));
+    const std::string baseName = InputName(baseFile), overlayName = InputName(overlayFile);
+    BringToOneDepth(base, baseName, overlay, overlayName, args.Has("--verbose"));
     const DWORD key = ColorThroughConversion(givenKey, overlayDepth, overlay);
     // CombineDib cuts the overlay at a negative point only when it has a source
     // rectangle; without --rect that is the whole overlay.
@@ -37,16 +41,17 @@ int RunCompose(const Arguments& args)
     const DWORD code = args.Has("--in-place") ? base.CombineDib(overlay, key, &point, &rect, useKey)
                                               : composite.CombineDib(base, overlay, key, &point, &rect, useKey);
     if (code == DIB_ERR_BAD_POSITION)
-        throw Failure(overlayFile, "at " + std::to_string(at.x) + "," + std::to_string(at.y) +
-                                       " it falls outside the " + SizeText(base) + " picture " + baseFile);
-    CheckOperation(code, overlayFile, overlay);
-    SaveOutput(result, args.Text("OUT"));
+        throw Failure(overlayName, "at " + std::to_string(at.x) + "," + std::to_string(at.y) +
+                                       " it falls outside the " + SizeText(base) + " picture " + baseName);
+    CheckOperation(code, overlayName, overlay);
+    WriteOutput(result, out, kDefaultJpegQuality, format);
     return 0;
 }
 
 const CommandRegistration kCompose{
     {"compose", "draw an overlay onto a base image, with an optional key colour",
-     "BASE OVERLAY OUT [--key RRGGBB] [--at X,Y] [--rect L,T,R,B] [--in-place] [--verbose]",
+     "BASE OVERLAY OUT [--key RRGGBB] [--at X,Y] [--rect L,T,R,B] [--in-place] [--verbose]"
+     " [--format bmp|jpeg|png]",
      "Draws the rectangle L,T,R,B of OVERLAY (default: all of it) onto BASE with its\n"
      "top-left corner at X,Y (default 0,0; negative values cut the overlay) and writes\n"
      "the result to OUT. With --key, overlay pixels of that colour let the base show\n"

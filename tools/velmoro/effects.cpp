@@ -3,6 +3,7 @@
 #include "image_input.h"
 #include "image_output.h"
 #include "operands.h"
+#include "standard_streams.h"
 
 #include <velmoro/dib_edit.h>
 
@@ -54,10 +55,11 @@ PictureStep PrepareFilter(const Arguments& args, int)
 
 int RunPick(const Arguments& args)
 {
-    const std::string& in = args.Text("IN");
+    const std::string& file = args.Text("IN");
+    const std::string in = InputName(file);
     const CPoint point = args.Point("X,Y");
     CDibEdit image;
-    LoadInput(in, image);
+    LoadInput(file, image);
     DWORD color = 0;
     const DWORD code = image.GetColorFromPoint(point, &color);
     if (code == DIB_ERR_OUT_OF_IMAGE)

@@ -1,8 +1,9 @@
 // velmoro crop, join, flip and interlace: geometry edits.
+#include "batch.h"
 #include "command.h"
 #include "image_input.h"
-#include "image_output.h"
 #include "operands.h"
+#include "standard_streams.h"
 
 #include <velmoro/dib_edit.h>
 
@@ -32,12 +33,14 @@ int RunJoin(const Arguments& args)
     const DWORD fill = args.Color("--fill", 0);
     const std::string& firstFile = args.Text("A");
     const std::string& second = args.Text("B");
+    const std::string& out = args.Text("OUT");
+    const int format = OutputFormat(args, out);
     CDibEdit first, other;
     LoadInput(firstFile, first);
     LoadInput(second, other);
-    BringToOneDepth(first, firstFile, other, second, args.Has("--verbose"));
-    CheckOperation(horizontal ? first.JoinHorz(other, fill) : first.JoinVert(other, fill), second, other);
-    SaveOutput(first, args.Text("OUT"));
+    BringToOneDepth(first, InputName(firstFile), other, InputName(second), args.Has("--verbose"));
+    CheckOperation(horizontal ? first.JoinHorz(other, fill) : first.JoinVert(other, fill), InputName(second), other);
+    WriteOutput(first, out, kDefaultJpegQuality, format);
     return 0;
 }
 
@@ -75,7 +78,7 @@ const CommandRegistration kCrop{{"crop", "cut a rectangle out of an image", "L,T
                                  nullptr, PrepareCrop}};
 
 const CommandRegistration kJoin{
-    {"join", "put two images side by side or one above the other", "A B OUT --horz|--vert [--fill RRGGBB] [--verbose]",
+    {"join", "put two images side by side or one above the other", "A B OUT --horz|--vert [--fill RRGGBB] [--verbose] [--format bmp|jpeg|png]",
      "--horz puts B to the right of A, both aligned at the top; --vert puts B below A,\n"
      "both aligned at the left. Where one is smaller the rest is the fill colour\n"
      "(default 000000). The image of less depth is first converted to the other's\n"

@@ -4,6 +4,7 @@
 #include "command.h"
 #include "image_input.h"
 #include "image_output.h"
+#include "standard_streams.h"
 
 #include <velmoro/dib.h>
 
@@ -21,10 +22,11 @@ struct OwnedRegion {
 
 int RunRegion(const Arguments& args)
 {
-    const std::string& in = args.Text("IN");
+    const std::string& file = args.Text("IN");
+    const std::string in = InputName(file);
     const DWORD key = args.Color("--key");
     CDib image;
-    LoadInput(in, image);
+    LoadInput(file, image);
     OwnedRegion region;
     const DWORD code = image.CreateRegionFromScanLine(&region.handle, key);
     // The library makes no region when no pixel has the key colour: then every
