@@ -223,6 +223,9 @@ std::string PictureUsageForms(const std::string& name, const std::string& own)
 int RunPictures(const Command& command, const Arguments& args)
 {
     const std::vector<std::string>& names = args.List("IN...");
+    // The SIMD twins give the plain rows' pixels faster. The flag is the whole
+    // process's: it is set here, before any worker starts.
+    CDibEdit::TryEnableMMXSupport();
     if (!args.Has("--out-dir"))
         return RunOne(command, args, names);
     return RunMany(command, args, names, FormatOption(args));

@@ -36,8 +36,6 @@ PictureStep PrepareConvert(const Arguments& args, int outputFormat)
     step.jpegQuality = args.Int("--quality", 1, 100, kDefaultJpegQuality);
     const DWORD layout = args.Layout("--layout", DIB_FORMAT_555);
     const bool dither = args.Has("--dither");
-
-    CDibEdit::TryEnableMMXSupport();
     step.apply = [bits, layout, dither](CDibEdit& image, const std::string& in) {
         if (bits == 24)
             CheckOperation(image.ConvertTo24BitPerPixel(), in, image);
