@@ -22,6 +22,8 @@ if(DOXYGEN_FOUND)
        ${PROJECT_SOURCE_DIR}/docs/*.md
        ${PROJECT_SOURCE_DIR}/docs/*.dox
        ${PROJECT_SOURCE_DIR}/examples/*.cpp)
+  # velmoro/version.h is made from the project's version, in the build folder.
+  list(APPEND VELMORO_DOCS_INPUTS ${PROJECT_BINARY_DIR}/include/velmoro/version.h)
   set(VELMORO_DOCS_STAMP ${VELMORO_DOCS_OUTPUT}/html/index.html)
   add_custom_command(OUTPUT ${VELMORO_DOCS_STAMP}
     COMMAND ${CMAKE_COMMAND} -E remove_directory ${VELMORO_DOCS_OUTPUT}/html

@@ -1,6 +1,6 @@
 # Builds the examples with find_package against the package the consumer test
 # installed into PREFIX, as a user of the installed package would.
-#   cmake -DSOURCE_DIR=... -DPREFIX=... -DWORK_DIR=... [-DSANITIZE=ON] [-DPICTURE_IO=ON] -P run_examples.cmake
+#   cmake -DSOURCE_DIR=... -DPREFIX=... -DWORK_DIR=... [-DSANITIZE=ON] [-DPICTURE_IO=ON] [-DWERROR=ON] -P run_examples.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 set(flags "")
 if(SANITIZE)
@@ -11,7 +11,7 @@ if(NOT DEFINED PICTURE_IO)
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${WORK_DIR}/build -G Ninja
                         -DCMAKE_PREFIX_PATH=${PREFIX} "-DCMAKE_CXX_FLAGS=${flags}"
-                        -DVELMORO_EXAMPLES_PICTURE_IO=${PICTURE_IO}
+                        -DVELMORO_EXAMPLES_PICTURE_IO=${PICTURE_IO} -DVELMORO_WERROR=${WERROR}
                 COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/build COMMAND_ERROR_IS_FATAL ANY)
 

@@ -178,7 +178,7 @@ std::vector<BYTE> MakeFile(uint32_t headerBytes, int32_t width, int32_t height, 
                            uint32_t tableBytes, const std::vector<BYTE>& pixels, DWORD clrUsed = 0)
 {
     const uint32_t offBits = 14 + headerBytes + tableBytes;
-    std::vector<BYTE> file(offBits, 0);
+    std::vector<BYTE> file(offBits + pixels.size(), 0);
     file[0] = 'B';
     file[1] = 'M';
     Put<DWORD>(file, 2, static_cast<DWORD>(offBits + pixels.size()));
@@ -186,7 +186,7 @@ std::vector<BYTE> MakeFile(uint32_t headerBytes, int32_t width, int32_t height, 
     Put(file, 14, BITMAPINFOHEADER{headerBytes, width, height, 1, bits, compression, 0, 0, 0, clrUsed, 0});
     for (uint32_t i = 0; i < tableBytes; ++i)
         file[14 + headerBytes + i] = static_cast<BYTE>(i % 4 == 3 ? 0 : (i / 4) * (i % 4 + 1));
-    file.insert(file.end(), pixels.begin(), pixels.end());
+    std::copy(pixels.begin(), pixels.end(), file.begin() + offBits);
     return file;
 }
 

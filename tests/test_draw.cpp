@@ -321,7 +321,9 @@ TEST(DibPalette, CopiesOwnTheirOwnPalette)
         ASSERT_EQ(got.size(), expected.size());
         EXPECT_EQ(std::memcmp(got.data(), expected.data(), got.size() * sizeof(PALETTEENTRY)), 0);
     }
-    assigned = assigned;
+    // Through a reference, so that compilers do not warn of the deliberate self-assignment.
+    const CDibPal& self = assigned;
+    assigned = self;
     EXPECT_EQ(assigned.GetNumColor(), 16);
     assigned = CDibPal();
     EXPECT_EQ(assigned.GetHPalette(), nullptr);

@@ -25,5 +25,6 @@
 #include <velmoro/dib_palette.h>
 #include <velmoro/jpeg.h>
 #include <velmoro/picture_io.h>
+#include <velmoro/version.h>
 
 #endif

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main()
 {
@@ -26,6 +27,9 @@ int main()
     CJPeg codec;
     if (!codec.InitJPEGLibrary(NULL))
         return 7;
+    // The installed header and the installed library tell the same version.
+    if (std::strcmp(VelmoroVersion(), VELMORO_VERSION_STRING) != 0)
+        return 8;
     std::puts("consumer: ok");
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "image_input.h"
 
 #include "command.h"
+#include "standard_streams.h"
 
 #include "bmp_compat/bmp_normalize.h"
 
@@ -38,13 +39,42 @@ DWORD LoadBmpFile(const std::string& path, CFile& file, CDib& image)
 
 CJPeg* SharedJpegCodec()
 {
-    static CJPeg codec;
-    static const bool loaded = codec.InitJPEGLibrary(NULL) != 0;
+    // One per thread: a codec holds the state of the picture it works on.
+    static thread_local CJPeg codec;
+    static thread_local const bool loaded = codec.InitJPEGLibrary(NULL) != 0;
     return loaded ? &codec : nullptr;
+}
+
+DWORD LoadImageData(const std::vector<BYTE>& data, CDib& image)
+{
+    if (data.empty())
+        return DIB_ERR_FILE_IO;
+    CMemFile file(const_cast<BYTE*>(data.data()), static_cast<UINT>(data.size()));
+    try {
+        if (StartsAsJpeg(file)) {
+            CJPeg* codec = SharedJpegCodec();
+            return codec ? image.LoadJPEG(*codec, file, 0) : DIB_ERR_JPEG;
+        }
+        const DWORD code = image.Load(file, 0);
+        if (!MayBeTolerated(code))
+            return code;
+        std::vector<BYTE> plain;
+        if (const DWORD normalized = NormalizeBmp(data, plain))
+            return normalized;
+        CMemFile plainFile(plain.data(), static_cast<UINT>(plain.size()));
+        return image.Load(plainFile, 0);
+    } catch (CFileException* error) {
+        error->Delete();
+        return DIB_ERR_FILE_IO;
+    }
 }
 
 DWORD LoadImageFile(const std::string& path, CDib& image)
 {
+    if (IsStandardStream(path)) {
+        std::vector<BYTE> data;
+        return ReadStandardInput(data) ? LoadImageData(data, image) : DIB_ERR_FILE_IO;
+    }
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeRead))
         return DIB_ERR_OPEN;
@@ -64,7 +94,8 @@ DWORD LoadImageFile(const std::string& path, CDib& image)
 
 void LoadInput(const std::string& path, CDib& image)
 {
-    Check(LoadImageFile(path, image), path);
+    if (const DWORD code = LoadImageFile(path, image))
+        throw ReadFailure(path, code);
 }
 
 }  // namespace velmoro_tool

@@ -46,20 +46,35 @@ DWORD WriteJpegFile(const CDib& image, const std::string& path, int quality)
     return written ? DIB_OK : DIB_ERR_WRITE;
 }
 
-void SaveOutput(CDib& image, const std::string& path, int jpegQuality)
+int FormatForName(const std::string& path)
 {
-    if (!IsJpegName(path)) {
-        Check(WriteBmpWhole(image, path), path);
+    return IsJpegName(path) ? PICTURE_FORMAT_JPEG : PICTURE_FORMAT_BMP;
+}
+
+void SaveOutput(CDib& image, const std::string& path, int jpegQuality, int format)
+{
+    if (format == PICTURE_FORMAT_AUTO)
+        format = FormatForName(path);
+    if (format == PICTURE_FORMAT_PNG)
+        throw Failure(path, "PNG output is not available in this build");
+    if (format == PICTURE_FORMAT_BMP) {
+        int error = 0;
+        if (const DWORD code = WriteBmpWhole(image, path, &error))
+            throw WriteFailure(path, code, error);
         return;
     }
+    const auto writeJpeg = [&](const CDib& picture) {
+        if (const DWORD code = WriteJpegFile(picture, path, jpegQuality))
+            throw WriteFailure(path, code, 0);
+    };
     if (image.IsEmpty() || image.GetBitCount() == 24) {
-        Check(WriteJpegFile(image, path, jpegQuality), path);
+        writeJpeg(image);
         return;
     }
     CDibEdit copy;
     Check(copy.CopyDib(image), path);
-    Check(copy.ConvertTo24BitPerPixel(), path);
-    Check(WriteJpegFile(copy, path, jpegQuality), path);
+    CheckOperation(copy.ConvertTo24BitPerPixel(), path, image);
+    writeJpeg(copy);
 }
 
 }  // namespace velmoro_tool

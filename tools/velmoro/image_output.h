@@ -4,6 +4,7 @@
 #define VELMORO_TOOLS_IMAGE_OUTPUT_H
 
 #include <velmoro/dib.h>
+#include <velmoro/picture_io.h>
 
 #include <string>
 
@@ -18,9 +19,13 @@ bool IsJpegName(const std::string& path);
 // codec, DIB_ERR_WRITE when the codec refuses or the file cannot be written.
 DWORD WriteJpegFile(const CDib& image, const std::string& path, int quality);
 
-// Writes the image in the format its name asks for (a JPEG from a 24-bit copy),
-// throwing a Failure that names the file.
-void SaveOutput(CDib& image, const std::string& path, int jpegQuality = kDefaultJpegQuality);
+// PICTURE_FORMAT_JPEG for a name ending in .jpg or .jpeg, else PICTURE_FORMAT_BMP.
+int FormatForName(const std::string& path);
+
+// Writes the image in `format` (PICTURE_FORMAT_AUTO: the one its name asks for;
+// a JPEG from a 24-bit copy), throwing a Failure that names the file.
+void SaveOutput(CDib& image, const std::string& path, int jpegQuality = kDefaultJpegQuality,
+                int format = PICTURE_FORMAT_AUTO);
 
 }  // namespace velmoro_tool
 

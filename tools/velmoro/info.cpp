@@ -1,6 +1,7 @@
 // velmoro info: what the loaders make of each BMP or JPEG file.
 #include "command.h"
 #include "image_input.h"
+#include "standard_streams.h"
 
 #include <velmoro/dib.h>
 
@@ -17,12 +18,12 @@ int RunInfo(const Arguments& args)
         CDib image;
         const DWORD code = LoadImageFile(file, image);
         if (code != DIB_OK) {
-            status = ReportFailure(Failure(file, code));
+            status = ReportFailure(ReadFailure(file, code));
             continue;
         }
         // 64 bits: a picture of no rows may have 2^31 - 1 columns.
         const long long stride = ((static_cast<long long>(image.GetWidth()) * image.GetBitCount() + 31) >> 3) & ~3LL;
-        std::printf("%s: %d x %d, %d bits, compression %u, %d colour entries, stride %lld\n", file.c_str(),
+        std::printf("%s: %d x %d, %d bits, compression %u, %d colour entries, stride %lld\n", InputName(file).c_str(),
                     image.GetWidth(), image.GetHeight(), image.GetBitCount(), image.GetCompression(),
                     image.GetNumColorEntry(), stride);
     }
