@@ -3,6 +3,7 @@
 #include "platform/gdi_objects.h"
 
 #include "core/dib_layout.h"
+#include "core/pixel_layouts.h"
 
 #include <algorithm>
 #include <climits>
@@ -14,8 +15,6 @@ using namespace velmoro::gdi;
 
 namespace {
 
-constexpr DWORD kMasks565[3] = {0xF800, 0x07E0, 0x001F};
-constexpr DWORD kMasks555[3] = {0x7C00, 0x03E0, 0x001F};
 
 // The DIB's pixel format, or false for one this call does not draw.
 bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format)
@@ -44,14 +43,16 @@ bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format)
             return true;
         if (header.biCompression != BI_BITFIELDS)
             return false;
-        DWORD masks[3];
-        std::memcpy(masks, table, sizeof masks);
-        format.is565 = std::equal(masks, masks + 3, kMasks565);
-        return format.is565 || std::equal(masks, masks + 3, kMasks555);
+        format.is565 = MasksEqual(table, kMasks565);
+        return format.is565 || MasksEqual(table, kMasks555);
     }
     case 24:
         // Blank 24-bit images may carry BI_BITFIELDS; their pixels are still blue, green, red.
         return header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
+    case 32:
+        // Blue, green, red and a byte Windows leaves unused; bit fields only in that same order.
+        return header.biCompression == BI_RGB ||
+               (header.biCompression == BI_BITFIELDS && MasksEqual(table, kMasks888));
     default: return false;
     }
 }
