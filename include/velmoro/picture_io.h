@@ -60,6 +60,10 @@ struct PictureInfo {
     int hasAlpha;       // 1 when the picture stores an alpha channel or a transparent colour
     int topDown;        // 1 for a BMP stored top-down
     DWORD compression;  // a BMP's biCompression; 0 for PNG and JPEG
+    // The image a read with the default options makes of it.
+    int imageBitCount;        // 8, 16 or 24
+    DWORD imageCompression;   // BI_BITFIELDS for 5-6-5 pixels, else BI_RGB
+    int imageColorEntries;    // the colour table's entries at 8 bits, else 0
 };
 
 // The defaults: alpha dropped, key colour FF00FF, black background.

@@ -1,0 +1,172 @@
+// The picture reader and writer: the format told by content or name, then
+// the one reader or writer for it.
+#include <velmoro/picture_io.h>
+#include <velmoro/platform/file.h>
+
+#include "core/blocks.h"
+#include "picture/picture_blocks.h"
+#include "picture/picture_bmp.h"
+#include "picture/picture_jpeg.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+using namespace velmoro;
+
+namespace {
+
+constexpr BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr BYTE kJpegStart[3] = {0xFF, 0xD8, 0xFF};
+// Enough of a file to tell its format.
+constexpr UINT kSignatureBytes = sizeof kPngSignature;
+
+bool StartsWith(const BYTE* data, size_t size, const BYTE* prefix, size_t prefixSize)
+{
+    return size >= prefixSize && std::memcmp(data, prefix, prefixSize) == 0;
+}
+
+bool IsValid(const PictureReadOptions& options)
+{
+    return options.alpha == PICTURE_ALPHA_DROP || options.alpha == PICTURE_ALPHA_KEY ||
+           options.alpha == PICTURE_ALPHA_BACKGROUND;
+}
+
+// The bytes from the file's present position to its end.
+DWORD ReadRest(CFile& file, BlockPtr<BYTE>& bytes, uint64_t& size)
+{
+    const uint64_t length = file.GetLength();
+    const uint64_t position = file.GetPosition();
+    size = length > position ? length - position : 0;
+    if (size > kMaxBlockBytes)
+        return DIB_ERR_NO_MEMORY;  // the file object reads in 32-bit counts
+    bytes = MakeBlock(size);
+    if (!bytes)
+        return DIB_ERR_NO_MEMORY;
+    if (file.Read(bytes.get(), static_cast<UINT>(size)) < size)
+        return DIB_ERR_FILE_IO;
+    return DIB_OK;
+}
+
+DWORD LoadFromMemory(CDib& image, const BYTE* data, size_t size, const PictureReadOptions& options)
+{
+    PictureBlocks picture;
+    switch (PictureFormatFromContent(data, size)) {
+    case PICTURE_FORMAT_BMP:
+        if (DWORD refused = ReadBmp(data, size, options, picture))
+            return refused;
+        break;
+    case PICTURE_FORMAT_JPEG:
+        return ReadJpeg(image, data, size);
+    default:
+        return DIB_ERR_FORMAT;
+    }
+    picture.Install(image);
+    return DIB_OK;
+}
+
+}  // namespace
+
+PictureReadOptions DefaultPictureReadOptions()
+{
+    return PictureReadOptions{PICTURE_ALPHA_DROP, RGB(255, 0, 255), RGB(0, 0, 0)};
+}
+
+PictureWriteOptions DefaultPictureWriteOptions(int format)
+{
+    return PictureWriteOptions{format, 90, 0, 6, PICTURE_ALPHA_DROP, RGB(255, 0, 255)};
+}
+
+int PictureFormatFromPath(const char* path)
+{
+    const char* slash = std::strrchr(path, '/');
+    const char* dot = std::strrchr(slash ? slash : path, '.');
+    if (!dot)
+        return PICTURE_FORMAT_AUTO;
+    std::string extension;
+    for (const char* c = dot + 1; *c; ++c)
+        extension += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+    if (extension == "bmp" || extension == "dib")
+        return PICTURE_FORMAT_BMP;
+    if (extension == "jpg" || extension == "jpeg" || extension == "jpe" || extension == "jfif")
+        return PICTURE_FORMAT_JPEG;
+    if (extension == "png")
+        return PICTURE_FORMAT_PNG;
+    return PICTURE_FORMAT_AUTO;
+}
+
+int PictureFormatFromContent(const void* data, size_t size)
+{
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+        return PICTURE_FORMAT_BMP;
+    if (StartsWith(bytes, size, kPngSignature, sizeof kPngSignature))
+        return PICTURE_FORMAT_PNG;
+    if (StartsWith(bytes, size, kJpegStart, sizeof kJpegStart))
+        return PICTURE_FORMAT_JPEG;
+    return PICTURE_FORMAT_AUTO;
+}
+
+DWORD LoadPicture(CDib& image, const char* path)
+{
+    return LoadPicture(image, path, DefaultPictureReadOptions());
+}
+
+DWORD LoadPicture(CDib& image, const char* path, const PictureReadOptions& options)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead, NULL))
+        return DIB_ERR_OPEN;
+    return LoadPicture(image, file, 1, options);
+}
+
+DWORD LoadPicture(CDib& image, CFile& file, int bClose)
+{
+    return LoadPicture(image, file, bClose, DefaultPictureReadOptions());
+}
+
+DWORD LoadPicture(CDib& image, CFile& file, int bClose, const PictureReadOptions& options)
+{
+    if (!IsValid(options))
+        return DIB_ERR_BAD_ARGUMENT;
+    BlockPtr<BYTE> bytes;
+    uint64_t size = 0;
+    if (DWORD failed = ReadRest(file, bytes, size))
+        return failed;
+    if (DWORD refused = LoadFromMemory(image, bytes.get(), static_cast<size_t>(size), options))
+        return refused;
+    if (bClose)
+        file.Close();
+    return DIB_OK;
+}
+
+DWORD LoadPicture(CDib& image, const void* data, size_t size, const PictureReadOptions& options)
+{
+    if (!IsValid(options))
+        return DIB_ERR_BAD_ARGUMENT;
+    return LoadFromMemory(image, static_cast<const BYTE*>(data), size, options);
+}
+
+DWORD ReadPictureInfo(const char* path, PictureInfo& info)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead, NULL))
+        return DIB_ERR_OPEN;
+    BYTE head[kBmpHeadersBytes];
+    const UINT got = file.Read(head, sizeof head);
+    switch (PictureFormatFromContent(head, got)) {
+    case PICTURE_FORMAT_BMP: return ReadBmpInfo(head, got, file.GetLength(), info);
+    case PICTURE_FORMAT_JPEG: return ReadJpegInfo(path, info);
+    default: return DIB_ERR_FORMAT;
+    }
+}
+
+DWORD ReadPictureInfo(const void* data, size_t size, PictureInfo& info)
+{
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    switch (PictureFormatFromContent(bytes, size)) {
+    case PICTURE_FORMAT_BMP: return ReadBmpInfo(bytes, size, size, info);
+    case PICTURE_FORMAT_JPEG: return ReadJpegInfo(bytes, size, info);
+    default: return DIB_ERR_FORMAT;
+    }
+}
