@@ -3,6 +3,7 @@
 // hostile run-length streams and headers.
 #include <velmoro/picture_io.h>
 
+#include "support/made_pictures.h"
 #include "support/md5.h"
 #include "support/test_images.h"
 
@@ -89,18 +90,6 @@ std::vector<BYTE> PictureRgb(const TestImage& image)
             }
         }
     }
-    return rgb;
-}
-
-std::vector<BYTE> ReadPpm(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int width = 0, height = 0, maximum = 0;
-    in >> magic >> width >> height >> maximum;
-    in.get();
-    std::vector<BYTE> rgb(static_cast<size_t>(3 * width * height));
-    in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
     return rgb;
 }
 

@@ -7,6 +7,7 @@
 #include "picture/picture_blocks.h"
 #include "picture/picture_bmp.h"
 #include "picture/picture_jpeg.h"
+#include "picture/picture_png.h"
 
 #include <cctype>
 #include <cstring>
@@ -48,6 +49,16 @@ DWORD ReadRest(CFile& file, BlockPtr<BYTE>& bytes, uint64_t& size)
     return DIB_OK;
 }
 
+// The format of the bytes at the file's present position; the position stays.
+int PeekFormat(CFile& file)
+{
+    const uint64_t start = file.GetPosition();
+    BYTE head[kSignatureBytes];
+    const UINT got = file.Read(head, sizeof head);
+    file.Seek(static_cast<int64_t>(start), CFile::begin);
+    return PictureFormatFromContent(head, got);
+}
+
 DWORD LoadFromMemory(CDib& image, const BYTE* data, size_t size, const PictureReadOptions& options)
 {
     PictureBlocks picture;
@@ -56,6 +67,15 @@ DWORD LoadFromMemory(CDib& image, const BYTE* data, size_t size, const PictureRe
         if (DWORD refused = ReadBmp(data, size, options, picture))
             return refused;
         break;
+    case PICTURE_FORMAT_PNG: {
+        if (size > kMaxBlockBytes)
+            return DIB_ERR_NO_MEMORY;  // the memory file counts in 32 bits
+        // Read only: the memory file never writes into the caller's bytes.
+        CMemFile file(const_cast<BYTE*>(data), static_cast<UINT>(size));
+        if (DWORD refused = ReadPng(file, options, picture))
+            return refused;
+        break;
+    }
     case PICTURE_FORMAT_JPEG:
         return ReadJpeg(image, data, size);
     default:
@@ -129,12 +149,20 @@ DWORD LoadPicture(CDib& image, CFile& file, int bClose, const PictureReadOptions
 {
     if (!IsValid(options))
         return DIB_ERR_BAD_ARGUMENT;
-    BlockPtr<BYTE> bytes;
-    uint64_t size = 0;
-    if (DWORD failed = ReadRest(file, bytes, size))
-        return failed;
-    if (DWORD refused = LoadFromMemory(image, bytes.get(), static_cast<size_t>(size), options))
-        return refused;
+    if (PeekFormat(file) == PICTURE_FORMAT_PNG) {
+        // PNG streams from the file: its compressed bytes are never held whole.
+        PictureBlocks picture;
+        if (DWORD refused = ReadPng(file, options, picture))
+            return refused;
+        picture.Install(image);
+    } else {
+        BlockPtr<BYTE> bytes;
+        uint64_t size = 0;
+        if (DWORD failed = ReadRest(file, bytes, size))
+            return failed;
+        if (DWORD refused = LoadFromMemory(image, bytes.get(), static_cast<size_t>(size), options))
+            return refused;
+    }
     if (bClose)
         file.Close();
     return DIB_OK;
@@ -156,6 +184,7 @@ DWORD ReadPictureInfo(const char* path, PictureInfo& info)
     const UINT got = file.Read(head, sizeof head);
     switch (PictureFormatFromContent(head, got)) {
     case PICTURE_FORMAT_BMP: return ReadBmpInfo(head, got, file.GetLength(), info);
+    case PICTURE_FORMAT_PNG: file.Seek(0, CFile::begin); return ReadPngInfo(file, info);
     case PICTURE_FORMAT_JPEG: return ReadJpegInfo(path, info);
     default: return DIB_ERR_FORMAT;
     }
@@ -166,6 +195,12 @@ DWORD ReadPictureInfo(const void* data, size_t size, PictureInfo& info)
     const BYTE* bytes = static_cast<const BYTE*>(data);
     switch (PictureFormatFromContent(bytes, size)) {
     case PICTURE_FORMAT_BMP: return ReadBmpInfo(bytes, size, size, info);
+    case PICTURE_FORMAT_PNG: {
+        if (size > kMaxBlockBytes)
+            return DIB_ERR_NO_MEMORY;
+        CMemFile file(const_cast<BYTE*>(bytes), static_cast<UINT>(size));
+        return ReadPngInfo(file, info);
+    }
     case PICTURE_FORMAT_JPEG: return ReadJpegInfo(bytes, size, info);
     default: return DIB_ERR_FORMAT;
     }
