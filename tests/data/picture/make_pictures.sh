@@ -45,15 +45,16 @@ app0_end = 4 + struct.unpack('>H', data[4:6])[0]
 open('jpeg_stray_bytes.jpg', 'wb').write(data[:app0_end] + b'\x00\x13\x37' + data[app0_end:])
 # An Adobe segment naming a colour transform libjpeg does not know.
 adobe = b'\xff\xee\x00\x0eAdobe\x00\x64\x00\x00\x00\x00\x07'
-open('jpeg_adobe_unknown.jpg', 'wb').write(data[:app0_end] + adobe + data[app0_end:])
+open('jpeg_adobe_unknown.jpg', 'wb').write(data[:2] + adobe + data[app0_end:])  # in place of JFIF's segment
 # Lost data: the stream cut short, and entropy-coded data overwritten.
 open('jpeg_truncated.jpg', 'wb').write(data[:len(data) * 2 // 3])
 scan = data.index(b'\xff\xda')
 damaged = bytearray(data)
 for i in range(scan + 40, len(data) - 200, 97):
-    damaged[i] = 0xFF if damaged[i - 1] != 0xFF else 0x00
+    if damaged[i] != 0xFF and damaged[i] ^ 0x5A != 0xFF:
+        damaged[i] ^= 0x5A  # no new markers: libjpeg only warns, then fills in
 open('jpeg_corrupt.jpg', 'wb').write(bytes(damaged))
 PY
 for picture in jpeg_baseline jpeg_progressive jpeg_grey jpeg_jfif2 jpeg_stray_bytes jpeg_adobe_unknown; do
-  djpeg -ppm -outfile "$picture.jpg.ppm" "$picture.jpg" 2>/dev/null || [ $? -eq 2 ]  # 2: decoded with warnings
+  djpeg -rgb -pnm -outfile "$picture.jpg.ppm" "$picture.jpg" 2>/dev/null || [ $? -eq 2 ]  # 2: decoded with warnings
 done
