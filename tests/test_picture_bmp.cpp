@@ -53,7 +53,8 @@ unsigned IndexAt(const BYTE* row, int x, int bits)
 // The picture as R, G, B bytes, top row first, the form of the PPM references and
 // of the Pillow MD5s. Indices past the table read as black; the two 16-bit
 // layouts widen to 8 bits as Pillow widens them (v * 255 / max, truncated),
-// channels under other masks as the reader does (rounded).
+// channels under other masks by repeating their bits, or rounded when wider
+// than 8 bits or with holes.
 std::vector<BYTE> PictureRgb(const TestImage& image)
 {
     const int bits = image.GetBitCount();
@@ -85,6 +86,14 @@ std::vector<BYTE> PictureRgb(const TestImage& image)
             for (DWORD mask : masks) {
                 const uint64_t top = mask ? mask >> __builtin_ctz(mask) : 1;
                 const uint64_t value = mask ? (pixel & mask) >> __builtin_ctz(mask) : 0;
+                const int width = __builtin_popcount(mask);
+                if (!pillowLayout && width > 0 && width <= 8 && (top & (top + 1)) == 0) {
+                    unsigned repeated = 0;
+                    for (int shift = 8 - width; shift > -width; shift -= width)
+                        repeated |= shift >= 0 ? unsigned(value) << shift : unsigned(value) >> -shift;
+                    rgb.push_back(static_cast<BYTE>(repeated));
+                    continue;
+                }
                 const uint64_t rounding = pillowLayout ? 0 : top / 2;
                 rgb.push_back(static_cast<BYTE>((value * 255 + rounding) / top));
             }
@@ -129,6 +138,64 @@ TEST(PictureBmp, WritersFilesGiveTheirReferencePictures)
         ASSERT_EQ(actual.size(), expected.size());
         for (size_t i = 0; i < actual.size(); ++i)
             ASSERT_LE(std::abs(actual[i] - expected[i]), file.tolerance) << "byte " << i;
+    }
+}
+
+// ImageMagick's 16-bit layouts and 32-bit files with alpha: 5-5-5 and 5-6-5
+// stay 16 bits and hold ImageMagick's colours in their own layout; other masks
+// become 24 bits with its colours; alpha follows the read options.
+TEST(PictureBmp, ImageMagicksBitFieldFilesGiveItsPixels)
+{
+    const MadePictures& pictures = MadePictures::Get();
+    ASSERT_TRUE(pictures.Ready()) << pictures.Problem();
+    const COLORREF key = RGB(0xFF, 0x00, 0xFF);
+    const struct {
+        const char* file;
+        int bits;
+        DWORD compression;
+        bool alpha;
+    } cases[] = {{"bmp_rgb555.bmp", 16, BI_RGB, false},     {"bmp_rgb565.bmp", 16, BI_BITFIELDS, false},
+                 {"bmp_argb4444.bmp", 24, BI_RGB, true},    {"bmp_argb1555.bmp", 16, BI_RGB, true},
+                 {"bmp_bgra32.bmp", 24, BI_RGB, true},      {"bmp_pal4.bmp", 8, BI_RGB, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TestImage image;
+        ASSERT_EQ(LoadFile(pictures.Path(c.file), image), DIB_OK);
+        EXPECT_EQ(image.GetBitCount(), c.bits);
+        EXPECT_EQ(image.GetCompression(), c.compression);
+        std::vector<BYTE> rgba = pictures.Rgba(c.file);
+        if (std::string(c.file) == "bmp_argb4444.bmp") {
+            // ImageMagick widens 4-bit channels to 16 v, so that its white is 240; the reader to 17 v.
+            for (BYTE& sample : rgba)
+                sample = static_cast<BYTE>((sample >> 4) * 0x11);
+        }
+        std::vector<BYTE> expected = WithoutAlpha(rgba);
+        if (c.bits == 16) {
+            // The 16-bit layout's own bits of ImageMagick's colours: its low bits repeat the high ones.
+            const int greenBits = c.compression == BI_BITFIELDS ? 6 : 5;
+            for (size_t i = 0; i < expected.size(); ++i)
+                expected[i] = static_cast<BYTE>(expected[i] >> (i % 3 == 1 ? 8 - greenBits : 3) << (i % 3 == 1 ? 8 - greenBits : 3));
+        }
+        EXPECT_EQ(ImageRgb(image), expected);
+        if (!c.alpha)
+            continue;
+        PictureReadOptions options = DefaultPictureReadOptions();
+        options.alpha = PICTURE_ALPHA_KEY;
+        options.keyColor = key;
+        ASSERT_EQ(LoadPicture(image, pictures.Path(c.file).c_str(), options), DIB_OK);
+        EXPECT_EQ(image.GetBitCount(), 24);
+        EXPECT_EQ(ImageRgb(image), Keyed(rgba, key));
+        if (std::string(c.file) == "bmp_argb4444.bmp")
+            continue;  // ImageMagick composites its narrower colours
+        options.alpha = PICTURE_ALPHA_BACKGROUND;
+        options.background = MadePictures::kBackground;
+        ASSERT_EQ(LoadPicture(image, pictures.Path(c.file).c_str(), options), DIB_OK);
+        if (std::string(c.file) == "bmp_argb1555.bmp") {
+            // One alpha bit: the background or the colour. (ImageMagick makes a set bit half alpha.)
+            EXPECT_EQ(ImageRgb(image), Keyed(rgba, MadePictures::kBackground));
+            continue;
+        }
+        EXPECT_LE(WorstDifference(ImageRgb(image), pictures.RgbOverBackground(c.file)), 1);
     }
 }
 

@@ -60,6 +60,7 @@ struct JPEG_CORE_PROPERTIES {
     DWORD DIBPadBytes;
     DWORD DIBChannels;
     IJL_COLOR DIBColor;
+    // For writing a colour JPEG, its chroma sampling: 444, 422 or 420 (0 means 420).
     DWORD DIBSubsampling;
     const char* JPGFile;
     BYTE* JPGBytes;
@@ -69,7 +70,8 @@ struct JPEG_CORE_PROPERTIES {
     DWORD JPGWidth;
     DWORD JPGHeight;
     DWORD JPGChannels;
-    // For writing: IJL_G gives a grey JPEG, any other value a YCbCr one (4:2:0).
+    // For writing: IJL_G gives a grey JPEG, any other value a YCbCr one
+    // (sampled as DIBSubsampling says).
     IJL_COLOR JPGColor;
     // Encoding quality, 1 to 100.
     DWORD JPGQuality;

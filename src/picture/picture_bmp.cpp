@@ -206,27 +206,37 @@ bool HasAlpha(const SourceBmp& source)
     return source.masks[3] != 0 || source.bitCount == 64;
 }
 
-// One channel under a mask, rescaled to 8 bits with rounding. A mask need not
-// be contiguous: the value never exceeds the mask shifted down, so neither
-// does the result exceed 255.
+// One channel under a mask, widened or narrowed to 8 bits. Up to 8 bits the
+// channel's bits repeat into the low bits (5 bits: v << 3 | v >> 2), so that
+// its largest value is 255; wider channels, and masks with holes, rescale
+// with rounding. A masked value never exceeds the mask shifted down, so the
+// result never exceeds 255.
 class MaskedChannel {
 public:
     explicit MaskedChannel(DWORD mask)
-        : m_mask(mask), m_shift(mask ? __builtin_ctz(mask) : 0), m_top(mask >> m_shift)
+        : m_mask(mask), m_shift(mask ? __builtin_ctz(mask) : 0), m_top(mask >> m_shift),
+          m_bits(__builtin_popcount(mask)), m_repeats(m_bits <= 8 && (m_top & (m_top + 1)) == 0)
     {
     }
     BYTE From(uint32_t pixel) const
     {
         if (m_top == 0)
             return 0;
-        const uint64_t value = (pixel & m_mask) >> m_shift;
-        return static_cast<BYTE>((value * 255 + m_top / 2) / m_top);
+        const uint32_t value = (pixel & m_mask) >> m_shift;
+        if (!m_repeats)
+            return static_cast<BYTE>((uint64_t{value} * 255 + m_top / 2) / m_top);
+        uint32_t widened = 0;
+        for (int shift = 8 - m_bits; shift > -m_bits; shift -= m_bits)
+            widened |= shift >= 0 ? value << shift : value >> -shift;
+        return static_cast<BYTE>(widened);
     }
 
 private:
     uint32_t m_mask;
     int m_shift;
     uint32_t m_top;
+    int m_bits;
+    bool m_repeats;
 };
 
 // Everything a row of stored pixels needs to become a row of the target.

@@ -5,8 +5,8 @@
 // What it makes: indexed pictures become 8 bits with the file's colour table
 // (never longer than the pixels can index, never past where the pixels
 // begin); 16-bit pictures stay 16 bits when they are 5-5-5 (BI_RGB) or 5-6-5;
-// everything else becomes 24 bits, channels under any mask widened or narrowed
-// to 8 bits with rounding. 64-bit pixels are linear light and are encoded as
+// everything else becomes 24 bits, channels under any mask widened to 8 bits
+// by repeating their bits (narrowed with rounding). 64-bit pixels are linear light and are encoded as
 // sRGB. An alpha mask, where the header has one, feeds the alpha rule.
 //
 // Run-length streams: runs, absolute runs and deltas that reach past the end

@@ -10,7 +10,9 @@
 #include "picture/picture_png.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 using namespace velmoro;
@@ -82,6 +84,49 @@ DWORD LoadFromMemory(CDib& image, const BYTE* data, size_t size, const PictureRe
         return DIB_ERR_FORMAT;
     }
     picture.Install(image);
+    return DIB_OK;
+}
+
+DWORD CheckWriteOptions(const PictureWriteOptions& options)
+{
+    if (options.format != PICTURE_FORMAT_BMP && options.format != PICTURE_FORMAT_JPEG &&
+        options.format != PICTURE_FORMAT_PNG)
+        return DIB_ERR_FORMAT;
+    const int sampling = options.jpegSubsampling;
+    if (options.jpegQuality < 1 || options.jpegQuality > 100 ||
+        (sampling != 0 && sampling != 444 && sampling != 422 && sampling != 420) || options.pngCompression < 0 ||
+        options.pngCompression > 9 || (options.alpha != PICTURE_ALPHA_DROP && options.alpha != PICTURE_ALPHA_KEY))
+        return DIB_ERR_BAD_ARGUMENT;
+    return DIB_OK;
+}
+
+// The whole file in memory, so that nothing reaches the caller's file (or
+// creates a named one) unless the picture could be encoded.
+DWORD Encode(CDib& image, const PictureWriteOptions& options, CMemFile& encoded)
+{
+    if (DWORD refused = CheckWriteOptions(options))
+        return refused;
+    if (image.IsEmpty())
+        return DIB_ERR_EMPTY;
+    switch (options.format) {
+    case PICTURE_FORMAT_BMP: return image.WriteBmp(encoded, 0);
+    case PICTURE_FORMAT_PNG: return WritePng(image, options, encoded);
+    default: return WriteJpeg(image, options, encoded);
+    }
+}
+
+DWORD CopyInto(CMemFile& encoded, CFile& file)
+{
+    const uint64_t length = encoded.GetLength();
+    if (length > UINT32_MAX)
+        return DIB_ERR_WRITE;  // the file object writes in 32-bit counts
+    const std::unique_ptr<BYTE, decltype(&std::free)> bytes(encoded.Detach(), &std::free);
+    try {
+        file.Write(bytes.get(), static_cast<UINT>(length));
+    } catch (CFileException* error) {
+        error->Delete();
+        return DIB_ERR_WRITE;
+    }
     return DIB_OK;
 }
 
@@ -204,4 +249,39 @@ DWORD ReadPictureInfo(const void* data, size_t size, PictureInfo& info)
     case PICTURE_FORMAT_JPEG: return ReadJpegInfo(bytes, size, info);
     default: return DIB_ERR_FORMAT;
     }
+}
+
+DWORD WritePicture(CDib& image, const char* path)
+{
+    return WritePicture(image, path, DefaultPictureWriteOptions(PictureFormatFromPath(path)));
+}
+
+DWORD WritePicture(CDib& image, const char* path, const PictureWriteOptions& options)
+{
+    PictureWriteOptions named = options;
+    if (named.format == PICTURE_FORMAT_AUTO)
+        named.format = PictureFormatFromPath(path);
+    CMemFile encoded;
+    if (DWORD refused = Encode(image, named, encoded))
+        return refused;
+    CFile file;
+    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite, NULL))
+        return DIB_ERR_OPEN;
+    if (DWORD failed = CopyInto(encoded, file))
+        return failed;
+    try {
+        file.Close();
+    } catch (CFileException* error) {
+        error->Delete();
+        return DIB_ERR_WRITE;
+    }
+    return DIB_OK;
+}
+
+DWORD WritePicture(CDib& image, CFile& file, const PictureWriteOptions& options)
+{
+    CMemFile encoded;
+    if (DWORD refused = Encode(image, options, encoded))
+        return refused;
+    return CopyInto(encoded, file);
 }

@@ -19,6 +19,14 @@ DWORD ReadJpeg(CDib& image, const BYTE* data, uint64_t size);
 DWORD ReadJpegInfo(const BYTE* data, uint64_t size, PictureInfo& info);
 DWORD ReadJpegInfo(const char* path, PictureInfo& info);
 
+// Encodes the image (any depth the graphics layer reads, through 24 bits) with
+// the options' quality and chroma sampling; an indexed image whose colours are
+// all grey becomes a grey JPEG. DIB_OK, DIB_ERR_EMPTY for an image without
+// pixels, DIB_ERR_BAD_DEPTH, DIB_ERR_NO_MEMORY, DIB_ERR_JPEG when no codec can
+// be loaded or it refuses the picture, DIB_ERR_WRITE when the file refuses
+// the bytes.
+DWORD WriteJpeg(const CDib& image, const PictureWriteOptions& options, CFile& out);
+
 }  // namespace velmoro
 
 #endif

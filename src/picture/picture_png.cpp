@@ -6,7 +6,9 @@
 #include <velmoro/platform/file.h>
 
 #include "core/dib_layout.h"
+#include "core/pixel_layouts.h"
 #include "picture/picture_alpha.h"
+#include "picture/picture_rows.h"
 
 #include <algorithm>
 #include <climits>
@@ -30,24 +32,36 @@ constexpr png_byte kIgnoredChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\
 constexpr int kIgnoredChunkCount = 17;
 static_assert(sizeof kIgnoredChunks == 5 * kIgnoredChunkCount, "each name is four letters and a NUL");
 
-struct ReadSession {
-    ReadSession() = default;
-    ~ReadSession() { png_destroy_read_struct(&png, &info, nullptr); }
-    ReadSession(const ReadSession&) = delete;
-    ReadSession& operator=(const ReadSession&) = delete;
+// What the callbacks of a read or a write share.
+struct PngSession {
+    PngSession() = default;
+    PngSession(const PngSession&) = delete;
+    PngSession& operator=(const PngSession&) = delete;
 
     png_structp png = nullptr;
     png_infop info = nullptr;
     CFile* file = nullptr;
     CFileException* fileError = nullptr;  // thrown by the file, held over the jump
     bool outOfMemory = false;
+};
+
+struct ReadSession : PngSession {
+    ~ReadSession() { png_destroy_read_struct(&png, &info, nullptr); }
+
     PictureBlocks picture;
     BlockPtr<BYTE> scratch;  // rows of blue, green, red, alpha for the alpha rule
 };
 
-ReadSession& SessionOf(png_structp png)
+struct WriteSession : PngSession {
+    ~WriteSession() { png_destroy_write_struct(&png, &info); }
+
+    BgrRowReader reader;  // for depths PNG has no form of its own for
+    BlockPtr<BYTE> row;
+};
+
+PngSession& SessionOf(png_structp png)
 {
-    return *static_cast<ReadSession*>(png_get_error_ptr(png));
+    return *static_cast<PngSession*>(png_get_error_ptr(png));
 }
 
 [[noreturn]] void JumpOnError(png_structp png, png_const_charp)
@@ -73,7 +87,7 @@ void Release(png_structp, png_voidp block)
 
 void ReadFromFile(png_structp png, png_bytep out, size_t length)
 {
-    ReadSession& session = SessionOf(png);
+    PngSession& session = SessionOf(png);
     UINT got = 0;
     if (length <= UINT_MAX) {
         try {
@@ -90,12 +104,30 @@ void ReadFromFile(png_structp png, png_bytep out, size_t length)
 // gives the code for what went wrong. `work` keeps no object that needs
 // destroying in its own frame.
 template <typename Work>
-DWORD RunGuarded(ReadSession& session, Work&& work)
+DWORD RunGuarded(PngSession& session, DWORD failure, Work&& work)
 {
     if (setjmp(png_jmpbuf(session.png)))
-        return session.outOfMemory ? DIB_ERR_NO_MEMORY : DIB_ERR_FILE_IO;
+        return session.outOfMemory ? DIB_ERR_NO_MEMORY : failure;
     return work();
 }
+
+void WriteToFile(png_structp png, png_bytep data, size_t length)
+{
+    PngSession& session = SessionOf(png);
+    bool written = false;
+    if (length <= UINT_MAX) {
+        try {
+            session.file->Write(data, static_cast<UINT>(length));
+            written = true;
+        } catch (CFileException* error) {
+            session.fileError = error;
+        }
+    }
+    if (!written)
+        png_error(png, "write failed");
+}
+
+void FlushNothing(png_structp) {}
 
 DWORD StartSession(ReadSession& session, CFile& file)
 {
@@ -113,7 +145,7 @@ DWORD StartSession(ReadSession& session, CFile& file)
 }
 
 // The file object's exception, if it threw one, goes on to the caller.
-DWORD Finish(ReadSession& session, DWORD result)
+DWORD Finish(PngSession& session, DWORD result)
 {
     if (CFileException* error = session.fileError) {
         session.fileError = nullptr;
@@ -269,7 +301,7 @@ DWORD ReadPng(CFile& file, const PictureReadOptions& options, PictureBlocks& pic
         return failed;
     const uint64_t available = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
     const AlphaRule rule(options);
-    const DWORD result = RunGuarded(session, [&]() -> DWORD {
+    const DWORD result = RunGuarded(session, DIB_ERR_FILE_IO, [&]() -> DWORD {
         png_read_info(session.png, session.info);
         const Header header = ReadHeader(session.png, session.info);
         const uint64_t storedRowBytes =
@@ -301,7 +333,7 @@ DWORD ReadPngInfo(CFile& file, PictureInfo& info)
     if (DWORD failed = StartSession(session, file))
         return failed;
     PictureInfo read{};
-    const DWORD result = RunGuarded(session, [&]() -> DWORD {
+    const DWORD result = RunGuarded(session, DIB_ERR_FILE_IO, [&]() -> DWORD {
         png_read_info(session.png, session.info);
         const Header header = ReadHeader(session.png, session.info);
         const Plan plan = PlanFor(header, AlphaRule(DefaultPictureReadOptions()));
@@ -319,6 +351,133 @@ DWORD ReadPngInfo(CFile& file, PictureInfo& info)
     if (result == DIB_OK)
         info = read;
     return Finish(session, result);
+}
+
+}  // namespace velmoro
+
+namespace velmoro {
+namespace {
+
+// The highest index any pixel of a 1, 2, 4 or 8-bit image holds.
+unsigned HighestIndex(const CDib& image)
+{
+    const BITMAPINFOHEADER& header = image.GetBmpInfoAddress()->bmiHeader;
+    const int bits = header.biBitCount;
+    const uint64_t stride = static_cast<uint64_t>(RowStride(header));
+    const unsigned mask = (1u << bits) - 1;
+    unsigned highest = 0;
+    for (uint64_t y = 0; y < static_cast<uint64_t>(header.biHeight) && highest < mask; ++y) {
+        const BYTE* row = image.GetBmpBitsAddress() + stride * y;
+        for (uint64_t x = 0; x < static_cast<uint64_t>(header.biWidth); ++x) {
+            const uint64_t bit = x * static_cast<uint64_t>(bits);
+            highest = std::max(highest, (row[bit / 8] >> (8 - bits - bit % 8)) & mask);
+        }
+    }
+    return highest;
+}
+
+// The palette of an indexed image: its colour entries, then black up to the
+// highest index a pixel holds (the library reads such pixels as black).
+struct PngPalette {
+    png_color colors[256];
+    png_byte alphas[256];
+    int count = 0;
+    int alphaCount = 0;  // 0: no tRNS chunk
+};
+
+void FillPalette(const CDib& image, const PictureWriteOptions& options, PngPalette& palette)
+{
+    const int bits = image.GetBitCount();
+    const int entries = std::min(image.GetNumColorEntry(), 1 << bits);
+    palette.count = std::max(entries, static_cast<int>(HighestIndex(image)) + 1);
+    const RGBQUAD* table = ColorEntries(image.GetBmpInfoAddress());
+    for (int i = 0; i < palette.count; ++i) {
+        const RGBQUAD entry = i < entries ? table[i] : RGBQUAD{};
+        palette.colors[i] = png_color{entry.rgbRed, entry.rgbGreen, entry.rgbBlue};
+        const bool transparent = options.alpha == PICTURE_ALPHA_KEY && EntryColor(entry) == (options.keyColor & 0xFFFFFF);
+        palette.alphas[i] = transparent ? 0 : 255;
+        if (transparent)
+            palette.alphaCount = i + 1;  // opaque entries past the last transparent one go unsaid
+    }
+}
+
+// The key colour as the picture's pixels hold it: a 16-bit image's key loses
+// its low bits the way its pixels did.
+png_color_16 KeyAsStored(const CDib& image, COLORREF key)
+{
+    if (image.GetBitCount() == 16) {
+        const bool is565 = IsHeader565(image.GetBmpInfoAddress()->bmiHeader);
+        const Bgr stored = ExpandPixel16(PackColor16(key, is565), is565);
+        return png_color_16{0, stored.red, stored.green, stored.blue, 0};
+    }
+    return png_color_16{0, GetRValue(key), GetGValue(key), GetBValue(key), 0};
+}
+
+}  // namespace
+
+DWORD WritePng(const CDib& image, const PictureWriteOptions& options, CFile& out)
+{
+    const BITMAPINFOHEADER& header = image.GetBmpInfoAddress()->bmiHeader;
+    if (header.biWidth <= 0 || header.biHeight <= 0)
+        return DIB_ERR_EMPTY;  // a PNG has at least one pixel, and its rows run top-down
+    const int bits = header.biBitCount;
+    const bool indexed = (bits == 1 || bits == 2 || bits == 4 || bits == 8) && header.biCompression == BI_RGB;
+    const bool bgr24 = bits == 24 && (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS);
+    const uint64_t width = static_cast<uint64_t>(header.biWidth);
+    const uint64_t height = static_cast<uint64_t>(header.biHeight);
+    const uint64_t stride = static_cast<uint64_t>(RowStride(header));
+
+    WriteSession session;
+    session.file = &out;
+    if (!indexed && !bgr24) {
+        if (DWORD refused = session.reader.Open(image))
+            return refused;
+        session.row = MakeBlock(3 * width);
+        if (!session.row)
+            return DIB_ERR_NO_MEMORY;
+    }
+    PngPalette palette;
+    if (indexed)
+        FillPalette(image, options, palette);
+    png_color_16 key = KeyAsStored(image, options.keyColor);
+    session.png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &session, JumpOnError, IgnoreWarning, &session,
+                                            Allocate, Release);
+    if (!session.png || !(session.info = png_create_info_struct(session.png)))
+        return DIB_ERR_NO_MEMORY;
+    png_set_write_fn(session.png, &session, WriteToFile, FlushNothing);
+
+    const DWORD result = RunGuarded(session, DIB_ERR_WRITE, [&]() -> DWORD {
+        png_structp png = session.png;
+        png_set_IHDR(png, session.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                     indexed ? bits : 8, indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (indexed) {
+            png_set_PLTE(png, session.info, palette.colors, palette.count);
+            if (palette.alphaCount != 0)
+                png_set_tRNS(png, session.info, palette.alphas, palette.alphaCount, nullptr);
+        } else if (options.alpha == PICTURE_ALPHA_KEY) {
+            png_set_tRNS(png, session.info, nullptr, 0, &key);
+        }
+        png_set_compression_level(png, options.pngCompression);
+        png_write_info(png, session.info);
+        if (!indexed)
+            png_set_bgr(png);  // image rows and widened rows alike
+        for (uint64_t y = 0; y < height; ++y) {
+            BYTE* row = session.row.get();
+            if (row)
+                session.reader.Read(y, row);
+            else
+                row = const_cast<BYTE*>(image.GetBmpBitsAddress()) + stride * (height - 1 - y);  // libpng only reads it
+            png_write_row(png, row);
+        }
+        png_write_end(png, nullptr);
+        return DIB_OK;
+    });
+    if (CFileException* error = session.fileError) {
+        session.fileError = nullptr;
+        error->Delete();
+    }
+    return result;
 }
 
 }  // namespace velmoro

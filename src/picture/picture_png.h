@@ -28,6 +28,13 @@ DWORD ReadPng(CFile& file, const PictureReadOptions& options, PictureBlocks& pic
 // The chunks before the pixels only; the same codes.
 DWORD ReadPngInfo(CFile& file, PictureInfo& info);
 
+// Writes a palette PNG of the same depth for a 1, 2, 4 or 8-bit image, an
+// 8-bit RGB one for any other depth the graphics layer reads; with
+// PICTURE_ALPHA_KEY, pixels of the key colour are marked transparent.
+// DIB_OK, DIB_ERR_EMPTY for an image without pixels, DIB_ERR_BAD_DEPTH,
+// DIB_ERR_NO_MEMORY, or DIB_ERR_WRITE when the file refuses the bytes.
+DWORD WritePng(const CDib& image, const PictureWriteOptions& options, CFile& out);
+
 }  // namespace velmoro
 
 #endif

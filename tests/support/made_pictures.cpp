@@ -1,7 +1,10 @@
 #include "support/made_pictures.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <ftw.h>
 #include <iterator>
 #include <unistd.h>
@@ -30,28 +33,45 @@ std::vector<BYTE> ReadBytes(const std::string& path)
     return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
 
 MadePictures::MadePictures()
 {
-    char folder[] = "/tmp/velmoro_pictures_XXXXXX";
-    if (!mkdtemp(folder)) {
-        m_problem = "cannot make a temporary folder";
+    const std::string scripts = VELMORO_TEST_DATA_DIR "/picture/make_pictures";
+    const std::string text = ReadText(scripts + ".sh") + ReadText(scripts + ".py");
+    char name[32];
+    std::snprintf(name, sizeof name, "/made_pictures_%016zx", std::hash<std::string>()(text));
+    m_folder = VELMORO_TEST_WORK_DIR + std::string(name);
+    const std::string done = "/complete";
+    if (::access((m_folder + done).c_str(), F_OK) == 0) {
+        m_ready = true;
         return;
     }
-    m_folder = folder;
-    const std::string command = "'" VELMORO_TEST_DATA_DIR "/picture/make_pictures.sh' '" + m_folder + "' >'" +
-                                m_folder + "/make.log' 2>&1";
-    m_ready = std::system(command.c_str()) == 0;
-    if (!m_ready)
+    // Made aside and moved into place whole, so that test processes running
+    // side by side never see half a folder.
+    std::string temporary = VELMORO_TEST_WORK_DIR "/made_pictures_XXXXXX";
+    if (!mkdtemp(&temporary[0])) {
+        m_problem = "cannot make a folder in " VELMORO_TEST_WORK_DIR;
+        return;
+    }
+    const std::string command = "'" + scripts + ".sh' '" + temporary + "' >'" + temporary + "/make.log' 2>&1 && touch '" +
+                                temporary + done + "'";
+    if (std::system(command.c_str()) != 0) {
         m_problem = "make_pictures.sh failed (ImageMagick, Python 3 and cjpeg are needed; scripts/install-deps "
-                    "installs them): see " + m_folder + "/make.log";
-}
-
-MadePictures::~MadePictures()
-{
-    if (m_ready)
-        nftw(m_folder.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
+                    "installs them): see " + temporary + "/make.log";
+        return;
+    }
+    if (std::rename(temporary.c_str(), m_folder.c_str()) != 0)
+        nftw(temporary.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);  // another process was first
+    m_ready = ::access((m_folder + done).c_str(), F_OK) == 0;
+    if (!m_ready)
+        m_problem = "cannot move the pictures into " + m_folder;
 }
 
 const MadePictures& MadePictures::Get()
@@ -68,6 +88,33 @@ std::vector<BYTE> MadePictures::Rgba(const std::string& name) const
 std::vector<BYTE> MadePictures::RgbOverBackground(const std::string& name) const
 {
     return ReduceSixteenBits(ReadBytes(Path(name + ".over.rgb16")));
+}
+
+std::vector<BYTE> WithoutAlpha(const std::vector<BYTE>& rgba)
+{
+    return Keyed(rgba, CLR_INVALID);
+}
+
+std::vector<BYTE> Keyed(const std::vector<BYTE>& rgba, COLORREF key)
+{
+    std::vector<BYTE> rgb;
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        if (key != CLR_INVALID && rgba[i + 3] < 128)
+            rgb.insert(rgb.end(), {GetRValue(key), GetGValue(key), GetBValue(key)});
+        else
+            rgb.insert(rgb.end(), {rgba[i], rgba[i + 1], rgba[i + 2]});
+    }
+    return rgb;
+}
+
+int WorstDifference(const std::vector<BYTE>& a, const std::vector<BYTE>& b)
+{
+    if (a.size() != b.size())
+        return 256;
+    int worst = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::abs(a[i] - b[i]));
+    return worst;
 }
 
 std::vector<BYTE> ReadPpm(const std::string& path, int* width, int* height)

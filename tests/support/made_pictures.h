@@ -1,6 +1,7 @@
 // The pictures tests/data/picture/make_pictures.sh makes with ImageMagick,
 // cjpeg and a PNG writer of its own, with the decodes of other programs to
-// compare against; made once per test run in a temporary folder.
+// compare against. They are made once in the build folder and kept there for
+// every later test process, under a name that changes with the scripts.
 #ifndef VELMORO_TESTS_SUPPORT_MADE_PICTURES_H
 #define VELMORO_TESTS_SUPPORT_MADE_PICTURES_H
 
@@ -13,7 +14,7 @@ namespace velmoro_test {
 
 class MadePictures {
 public:
-    // Makes the pictures on first use; Ready() is false when the script failed.
+    // Makes the pictures unless they are there; Ready() is false when the script failed.
     static const MadePictures& Get();
 
     bool Ready() const { return m_ready; }
@@ -28,7 +29,6 @@ public:
 
     static constexpr COLORREF kBackground = RGB(0x33, 0x66, 0xCC);
 
-    ~MadePictures();
     MadePictures(const MadePictures&) = delete;
     MadePictures& operator=(const MadePictures&) = delete;
 
@@ -39,6 +39,13 @@ private:
     std::string m_folder;
     std::string m_problem;
 };
+
+// Red, green, blue bytes of red, green, blue, alpha ones: the alpha dropped,
+// or with `key`, pixels below half alpha turned into that colour.
+std::vector<BYTE> WithoutAlpha(const std::vector<BYTE>& rgba);
+std::vector<BYTE> Keyed(const std::vector<BYTE>& rgba, COLORREF key);
+// The largest difference of two byte strings of one length (256 when they differ in length).
+int WorstDifference(const std::vector<BYTE>& a, const std::vector<BYTE>& b);
 
 // A binary PPM (P6, maxval 255) as red, green, blue bytes; empty when unreadable.
 std::vector<BYTE> ReadPpm(const std::string& path, int* width = nullptr, int* height = nullptr);
