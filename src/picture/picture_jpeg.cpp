@@ -8,16 +8,19 @@
 #include "picture/picture_rows.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace velmoro {
 namespace {
 
-// Keeps the module mapped, so that each picture's own CJPeg finds it loaded.
+// Keeps the module mapped once it has loaded, so that each picture's own CJPeg
+// finds it loaded; a load that failed (for memory, say) is tried again next time.
 bool CodecAvailable()
 {
+    static std::mutex guard;
     static CJPeg resident;
-    static const bool loaded = resident.InitJPEGLibrary(NULL) != 0;
-    return loaded;
+    const std::lock_guard<std::mutex> lock(guard);
+    return resident.IsCodecLoaded() || resident.InitJPEGLibrary(NULL) != 0;
 }
 
 // A codec of the caller's own: a CJPeg's record serves one conversion at a time.
@@ -150,8 +153,10 @@ DWORD WriteJpeg(const CDib& image, const PictureWriteOptions& options, CFile& ou
     }
 
     CJPeg jpeg;
-    if (!LoadCodec(jpeg) || jpeg.JpgInitConversion() != IJL_OK)
+    if (!LoadCodec(jpeg))
         return DIB_ERR_JPEG;
+    if (const IJLERR started = jpeg.JpgInitConversion())
+        return started == IJL_MEMORY_ERROR ? DIB_ERR_NO_MEMORY : DIB_ERR_JPEG;
     JPEG_CORE_PROPERTIES& record = *jpeg.JpgGetProperties();
     record.DIBBytes = bgr;
     record.DIBWidth = static_cast<DWORD>(width);

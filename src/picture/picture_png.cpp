@@ -140,8 +140,14 @@ DWORD StartSession(ReadSession& session, CFile& file)
     if (!session.info)
         return DIB_ERR_NO_MEMORY;
     png_set_read_fn(session.png, &session, ReadFromFile);
-    png_set_keep_unknown_chunks(session.png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks, kIgnoredChunkCount);
     return DIB_OK;
+}
+
+// Inside the guard: libpng may fail it for memory.
+void ReadHeaderChunks(ReadSession& session)
+{
+    png_set_keep_unknown_chunks(session.png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks, kIgnoredChunkCount);
+    png_read_info(session.png, session.info);
 }
 
 // The file object's exception, if it threw one, goes on to the caller.
@@ -302,7 +308,7 @@ DWORD ReadPng(CFile& file, const PictureReadOptions& options, PictureBlocks& pic
     const uint64_t available = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
     const AlphaRule rule(options);
     const DWORD result = RunGuarded(session, DIB_ERR_FILE_IO, [&]() -> DWORD {
-        png_read_info(session.png, session.info);
+        ReadHeaderChunks(session);
         const Header header = ReadHeader(session.png, session.info);
         const uint64_t storedRowBytes =
             (uint64_t{header.width} * ChannelsOf(header.colorType) * header.bitDepth + 7) / 8;
@@ -334,7 +340,7 @@ DWORD ReadPngInfo(CFile& file, PictureInfo& info)
         return failed;
     PictureInfo read{};
     const DWORD result = RunGuarded(session, DIB_ERR_FILE_IO, [&]() -> DWORD {
-        png_read_info(session.png, session.info);
+        ReadHeaderChunks(session);
         const Header header = ReadHeader(session.png, session.info);
         const Plan plan = PlanFor(header, AlphaRule(DefaultPictureReadOptions()));
         read.format = PICTURE_FORMAT_PNG;
