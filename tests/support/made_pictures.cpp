@@ -90,6 +90,14 @@ std::vector<BYTE> MadePictures::RgbOverBackground(const std::string& name) const
     return ReduceSixteenBits(ReadBytes(Path(name + ".over.rgb16")));
 }
 
+std::vector<BYTE> ImageMagickRgb(const std::string& path, const std::string& scratch)
+{
+    const std::string command = "convert '" + path + "' -depth 16 -endian MSB 'rgb:" + scratch + "'";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    return ReduceSixteenBits(ReadBytes(scratch));
+}
+
 std::vector<BYTE> WithoutAlpha(const std::vector<BYTE>& rgba)
 {
     return Keyed(rgba, CLR_INVALID);

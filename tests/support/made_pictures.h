@@ -40,6 +40,11 @@ private:
     std::string m_problem;
 };
 
+// ImageMagick's decode of any picture file as red, green, blue bytes, alpha
+// dropped, 16-bit samples reduced with rounding; `scratch` is a file it may
+// write. Empty when ImageMagick fails.
+std::vector<BYTE> ImageMagickRgb(const std::string& path, const std::string& scratch);
+
 // Red, green, blue bytes of red, green, blue, alpha ones: the alpha dropped,
 // or with `key`, pixels below half alpha turned into that colour.
 std::vector<BYTE> WithoutAlpha(const std::vector<BYTE>& rgba);

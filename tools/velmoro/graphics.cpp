@@ -49,11 +49,12 @@ int RunDraw(const Arguments& args)
     const std::string& in = args.Text("IN");
     const std::string& out = args.Text("OUT");
     const Extent size = args.Size("--size");
+    const JpegSettings settings = JpegSettingsFrom(args, out);
     CDib image;
     LoadInput(in, image);
     CDib drawn;
-    Check(DrawIntoMemoryContext(image, size.width, size.height, drawn), out);
-    SaveOutput(drawn, out);
+    Check(DrawIntoMemoryContext(image, size.width, size.height, drawn), in);
+    SaveOutput(drawn, out, settings);
     return 0;
 }
 
@@ -67,7 +68,7 @@ const CommandRegistration kRegion{{"region", "list the region of the pixels that
                                    RunRegion}};
 
 const CommandRegistration kDraw{{"draw", "draw an image stretched into a memory context and save it",
-                                 "IN OUT --size WxH",
+                                 "IN OUT --size WxH [--quality N] [--subsampling 444|422|420]",
                                  "Draws the image stretched (nearest neighbour) into a memory device\n"
                                  "context on a W x H 24-bit surface and writes the surface.\n\n"
                                  "example: velmoro draw photo.bmp thumb.bmp --size 160x120",

@@ -7,13 +7,6 @@
 
 namespace velmoro_tool {
 
-CJPeg* SharedJpegCodec()
-{
-    static CJPeg codec;
-    static const bool loaded = codec.InitJPEGLibrary(NULL) != 0;
-    return loaded ? &codec : nullptr;
-}
-
 DWORD LoadImageFile(const std::string& path, CDib& image)
 {
     try {

@@ -3,17 +3,13 @@
 #define VELMORO_TOOLS_IMAGE_INPUT_H
 
 #include <velmoro/dib.h>
-#include <velmoro/jpeg.h>
 
 #include <string>
 
 namespace velmoro_tool {
 
-// The project's codec module, loaded on first use; NULL when it cannot be loaded.
-CJPeg* SharedJpegCodec();
-
 // LoadPicture with the default options: the picture in a form every operation
-// takes. DIB_ERR_FILE_IO also for a read error of the file.
+// takes (alpha dropped). DIB_ERR_FILE_IO also for a read error of the file.
 DWORD LoadImageFile(const std::string& path, CDib& image);
 
 // LoadImageFile, throwing a Failure that names the file.
