@@ -441,7 +441,9 @@ DWORD ReadBmp(const BYTE* data, uint64_t size, const PictureReadOptions& options
     const uint64_t pixelBytesPresent = size - source.pixelOffset;
     const bool runLength = source.coding == PixelCoding::kRle8 || source.coding == PixelCoding::kRle4;
     if (runLength) {
-        if (sourceBytes > std::max(kRleUnbackedBytes, kRleMaxExpansion * pixelBytesPresent))
+        // Counted in the 8-bit rows the stream is expanded into.
+        const uint64_t expandedBytes = static_cast<uint64_t>(RowStride(source.width, 8)) * rowCount;
+        if (expandedBytes > std::max(kRleUnbackedBytes, kRleMaxExpansion * pixelBytesPresent))
             return DIB_ERR_NO_MEMORY;
     } else if (sourceBytes > pixelBytesPresent) {
         return DIB_ERR_FILE_IO;
