@@ -14,15 +14,7 @@ using namespace velmoro_test;
 
 namespace {
 
-class PictureJpeg : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!pictures.Ready())
-            FAIL() << pictures.Problem();
-    }
-    const MadePictures& pictures = MadePictures::Get();
-};
+class PictureJpeg : public MadePicturesTest {};
 
 TEST_F(PictureJpeg, WholePicturesGiveDjpegsPixelsAlsoAfterHarmlessWarnings)
 {

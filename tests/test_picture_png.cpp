@@ -18,15 +18,7 @@ using namespace velmoro_test;
 
 namespace {
 
-class PicturePng : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!pictures.Ready())
-            FAIL() << pictures.Problem();
-    }
-    const MadePictures& pictures = MadePictures::Get();
-};
+class PicturePng : public MadePicturesTest {};
 
 struct PngCase {
     const char* name;

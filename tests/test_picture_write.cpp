@@ -40,24 +40,25 @@ DWORD Decode(const std::vector<BYTE>& bytes, CDib& image,
     return LoadPicture(image, bytes.data(), bytes.size(), options);
 }
 
-// Every pixel's colour, as the library reads each depth.
-std::vector<COLORREF> Colors(const CDib& image)
-{
-    std::vector<COLORREF> colors;
-    for (int y = 0; y < image.GetHeight(); ++y)
-        for (int x = 0; x < image.GetWidth(); ++x)
-            colors.push_back(PictureColor(image, x, y));
-    return colors;
-}
-
-// Every pixel's stored value: an index, a 16-bit word or a colour.
-std::vector<DWORD> StoredPixels(const CDib& image)
+// Every pixel's colour as the library reads each depth, or its stored value:
+// an index, a 16-bit word or a colour.
+std::vector<DWORD> EveryPixel(const CDib& image, DWORD (*read)(const CDib&, int, int))
 {
     std::vector<DWORD> pixels;
     for (int y = 0; y < image.GetHeight(); ++y)
         for (int x = 0; x < image.GetWidth(); ++x)
-            pixels.push_back(PicturePixel(image, x, y));
+            pixels.push_back(read(image, x, y));
     return pixels;
+}
+
+std::vector<DWORD> Colors(const CDib& image)
+{
+    return EveryPixel(image, PictureColor);
+}
+
+std::vector<DWORD> StoredPixels(const CDib& image)
+{
+    return EveryPixel(image, PicturePixel);
 }
 
 // Random pixels under a table of `entries` colours (-1: the default), or random 16, 24, 32-bit pixels.
@@ -119,7 +120,7 @@ TEST(PictureWrite, ImageMagickReadsTheWrittenPng)
         ASSERT_EQ(std::system(("convert '" + png + "' -depth 8 'rgb:" + rgb + "'").c_str()), 0);
         const std::vector<BYTE> decoded = ReadWholeFile(rgb);
         std::vector<BYTE> expected;
-        for (COLORREF color : Colors(original))
+        for (DWORD color : Colors(original))
             expected.insert(expected.end(), {GetRValue(color), GetGValue(color), GetBValue(color)});
         EXPECT_EQ(decoded, expected);
         std::remove(png.c_str());
@@ -149,7 +150,7 @@ TEST(PictureWrite, PngKeyColourBecomesTransparency)
         CDib read;
         ASSERT_EQ(Decode(Encoded(image, options), read, keyed), DIB_OK);
         // The bottom row's first pixel or two were changed, its last one was not.
-        const std::vector<COLORREF> before = Colors(image), after = Colors(read);
+        const std::vector<DWORD> before = Colors(image), after = Colors(read);
         for (size_t i = 0; i < before.size(); ++i)
             EXPECT_EQ(after[i], before[i] == before.back() ? RGB(0xFF, 0x00, 0xFF) : before[i]) << i;
         EXPECT_EQ(std::count(before.begin(), before.end(), before.back()), 14);

@@ -7,6 +7,8 @@
 
 #include <velmoro/dib.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -51,6 +53,17 @@ std::vector<BYTE> WithoutAlpha(const std::vector<BYTE>& rgba);
 std::vector<BYTE> Keyed(const std::vector<BYTE>& rgba, COLORREF key);
 // The largest difference of two byte strings of one length (256 when they differ in length).
 int WorstDifference(const std::vector<BYTE>& a, const std::vector<BYTE>& b);
+
+// Tests that read the made pictures fail at once when they could not be made.
+class MadePicturesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!pictures.Ready())
+            FAIL() << pictures.Problem();
+    }
+    const MadePictures& pictures = MadePictures::Get();
+};
 
 // A binary PPM (P6, maxval 255) as red, green, blue bytes; empty when unreadable.
 std::vector<BYTE> ReadPpm(const std::string& path, int* width = nullptr, int* height = nullptr);
