@@ -12,7 +12,10 @@ namespace velmoro {
 DWORD PictureBlocks::Make(uint64_t width, uint64_t height, int bitCount, DWORD compression, uint64_t entries)
 {
     const bool masks = bitCount == 16 && compression == BI_BITFIELDS;
-    if (width > INT32_MAX || height > INT32_MAX || entries > 256)
+    // An 8-bit record without a table, or with more entries than indices, is no record at all.
+    if ((bitCount == 8) != (entries != 0) || entries > 256)
+        return DIB_ERR_BAD_HEADER;
+    if (width > INT32_MAX || height > INT32_MAX)
         return DIB_ERR_NO_MEMORY;
     const uint64_t stride = static_cast<uint64_t>(RowStride(static_cast<int64_t>(width), bitCount));
     if (stride != 0 && height > kMaxBlockBytes / stride)

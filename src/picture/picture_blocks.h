@@ -16,8 +16,9 @@ class PictureBlocks {
 public:
     // Both blocks for a width x height picture: 8 bits with `entries` colour
     // entries (left for the reader to fill), 16 bits as 5-5-5 (BI_RGB) or 5-6-5
-    // (BI_BITFIELDS with its masks), or 24 bits. DIB_ERR_NO_MEMORY for a size
-    // the record cannot hold or an allocation that fails.
+    // (BI_BITFIELDS with its masks), or 24 bits. DIB_ERR_BAD_HEADER for a table
+    // the depth cannot have (8 bits: 1 to 256 entries, others none),
+    // DIB_ERR_NO_MEMORY for a size the record cannot hold or an allocation that fails.
     DWORD Make(uint64_t width, uint64_t height, int bitCount, DWORD compression, uint64_t entries);
 
     uint64_t Width() const { return m_width; }

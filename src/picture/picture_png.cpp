@@ -249,7 +249,7 @@ void WriteTable(png_structp png, png_infop info, const Header& header, const Alp
 uint64_t SetTransforms(png_structp png, const Header& header, const Plan& plan)
 {
     if (header.bitDepth == 16)
-        png_set_scale_16(png);  // rounds, as ImageMagick reduces depth
+        png_set_scale_16(png);  // rounds, as ImageMagick does when it writes 8-bit files
     if (plan.indexed) {
         if (header.bitDepth < 8)
             png_set_packing(png);  // one index or grey level per byte, not scaled
