@@ -1,4 +1,5 @@
-// Everything public of Velmoro.
+/// @file
+/// Everything public of Velmoro: include this one header for the whole interface.
 #ifndef VELMORO_VELMORO_H
 #define VELMORO_VELMORO_H
 
