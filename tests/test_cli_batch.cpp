@@ -63,7 +63,7 @@ TEST_F(VelmoroCli, BatchWritesEveryGoodPictureAndReportsEveryBadOne)
     ASSERT_TRUE(notes != failures.end() && notes->compare(0, notReadable.size(), notReadable) == 0) << outcome.err;
     failures.erase(notes);
     EXPECT_EQ(failures, (std::set<std::string>{
-                            "velmoro fade: mono.bmp: 1 bit is not a depth this command takes (DIB_ERR_BAD_DEPTH)",
+                            "velmoro fade: mono.bmp: 8 bits is not a depth this command takes (DIB_ERR_BAD_DEPTH)",
                             "velmoro fade: missing.bmp: cannot be opened: no such file or directory",
                             "velmoro fade: folder.bmp: cannot be opened: is a directory"}));
     EXPECT_EQ(outcome.out, "out: 12 of 16 pictures written, 4 failed\n");

@@ -24,7 +24,7 @@ TEST_F(VelmoroCli, PipelineOfJpegToBmpToInfo)
         RunShell("cat '" + jpeg + "' | \"$VELMORO\" convert - - --format bmp | \"$VELMORO\" info -");
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(outcome.out, "standard input: 227 x 149, 24 bits, compression 0, 0 colour entries, stride 684\n");
+    EXPECT_EQ(outcome.out, "standard input: 227 x 149, 24 bits, compression 0, 0 colour entries, stride 684; stored as BMP, 24 bits\n");
 }
 
 // Every command that reads or writes a picture takes "-".

@@ -22,7 +22,7 @@ namespace velmoro_tool {
 struct PictureStep {
     // Changes the picture read from `in` into the one to write; throws a Failure.
     std::function<void(CDibEdit& image, const std::string& in)> apply;
-    int jpegQuality = kDefaultJpegQuality;
+    JpegSettings jpeg;
 };
 
 struct Command {

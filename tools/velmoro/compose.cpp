@@ -44,7 +44,7 @@ int RunCompose(const Arguments& args)
         throw Failure(overlayName, "at " + std::to_string(at.x) + "," + std::to_string(at.y) +
                                        " it falls outside the " + SizeText(base) + " picture " + baseName);
     CheckOperation(code, overlayName, overlay);
-    WriteOutput(result, out, kDefaultJpegQuality, format);
+    WriteOutput(result, out, JpegSettings(), format);
     return 0;
 }
 

@@ -17,7 +17,7 @@ int RunCreate(const Arguments& args)
     Check(image.Create(size.width, size.height, args.Int("--bits", 1, 24), args.Color("--color", 0),
                        args.Layout("--layout", DIB_FORMAT_555)),
           OutputName(out));
-    WriteOutput(image, out, kDefaultJpegQuality, format);
+    WriteOutput(image, out, JpegSettings(), format);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include <velmoro/dib_collection.h>
 #include <velmoro/dib_edit.h>
+#include <velmoro/jpeg.h>
 
 #include <cerrno>
 #include <chrono>

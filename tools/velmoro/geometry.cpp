@@ -40,7 +40,7 @@ int RunJoin(const Arguments& args)
     LoadInput(second, other);
     BringToOneDepth(first, InputName(firstFile), other, InputName(second), args.Has("--verbose"));
     CheckOperation(horizontal ? first.JoinHorz(other, fill) : first.JoinVert(other, fill), InputName(second), other);
-    WriteOutput(first, out, kDefaultJpegQuality, format);
+    WriteOutput(first, out, JpegSettings(), format);
     return 0;
 }
 

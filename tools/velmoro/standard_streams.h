@@ -3,6 +3,8 @@
 #ifndef VELMORO_TOOLS_STANDARD_STREAMS_H
 #define VELMORO_TOOLS_STANDARD_STREAMS_H
 
+#include "image_output.h"
+
 #include <velmoro/dib.h>
 
 #include <string>
@@ -28,7 +30,7 @@ bool ReadStandardInput(std::vector<BYTE>& data);
 // Writes the image to standard output in `format` (PICTURE_FORMAT_BMP, _JPEG or
 // _PNG): encoded whole into a temporary file first, so that a picture that
 // fails to encode sends nothing down the pipe. Throws a Failure.
-void WriteStandardOutput(CDib& image, int jpegQuality, int format);
+void WriteStandardOutput(CDib& image, const JpegSettings& jpeg, int format);
 
 }  // namespace velmoro_tool
 
