@@ -8,6 +8,7 @@ install(TARGETS velmoro EXPORT VelmoroTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/velmoro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${PROJECT_BINARY_DIR}/include/velmoro/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velmoro)
 install(EXPORT VelmoroTargets NAMESPACE Velmoro:: DESTINATION ${VELMORO_CMAKE_DIR})
 
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/VelmoroConfig.cmake.in

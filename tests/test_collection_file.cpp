@@ -174,7 +174,9 @@ TEST(CollectionList, CopiesDeepCopyEveryNode)
             EXPECT_STREQ(mine->GetIDString(), theirs->GetIDString());
         }
     }
-    target = target;
+    // Through a reference, so that compilers do not warn of the deliberate self-assignment.
+    const TestList& self = target;
+    target = self;
     EXPECT_EQ(CheckedIds(target), (std::vector<WORD>{1, 2}));
     target = TestList();
     EXPECT_EQ(CheckedIds(target), std::vector<WORD>{});

@@ -1,13 +1,14 @@
-// Everything public of Velmoro.
-//
-// Threads: the library starts none, and any thread may call it. Distinct objects
-// (images, lists, codec objects, palettes, file objects, device contexts, bitmaps,
-// regions) may be used on different threads at once; one object used from several
-// threads needs the caller's lock, except an image that is only read (the overlay
-// or source of an operation, GetColorFromPoint, WriteBmp, Draw), which many
-// threads may read at once. Process-wide state is safe from any thread: the SIMD
-// flag, the resource module, the screen surface, the table of graphics handles
-// and loaded codec modules.
+/// @file
+/// Everything public of Velmoro: include this one header for the whole interface.
+///
+/// Threads: the library starts none, and any thread may call it. Distinct objects
+/// (images, lists, codec objects, palettes, file objects, device contexts, bitmaps,
+/// regions) may be used on different threads at once; one object used from several
+/// threads needs the caller's lock, except an image that is only read (the overlay
+/// or source of an operation, GetColorFromPoint, WriteBmp, Draw), which many
+/// threads may read at once. Process-wide state is safe from any thread: the SIMD
+/// flag, the resource module, the screen surface, the table of graphics handles
+/// and loaded codec modules.
 #ifndef VELMORO_VELMORO_H
 #define VELMORO_VELMORO_H
 
@@ -24,5 +25,6 @@
 #include <velmoro/dib_palette.h>
 #include <velmoro/jpeg.h>
 #include <velmoro/picture_io.h>
+#include <velmoro/version.h>
 
 #endif

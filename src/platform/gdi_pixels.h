@@ -31,6 +31,10 @@ struct PixelFormat {
     Xrgb colors[256] = {};  // indices past colorCount read as black
 };
 
+// The format of a bottom-up DIB of 1, 4, 8, 16 (5-5-5, or bit fields with
+// 5-6-5 or 5-5-5 masks), 24 or 32 bits (blue, green, red, unused; or bit fields
+// in that order); false for any other DIB.
+bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format);
 // Reads count pixels from column x0 on.
 void DecodeRow(const BYTE* row, int64_t x0, int64_t count, const PixelFormat& format, Xrgb* out);
 // Writes count pixels from column x0 on; other bits of the row keep their values.

@@ -22,11 +22,8 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G Nin
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/consumer)
 
-# The tour runs in its own folder, on a JPEG from the corpus when there is one.
-set(tour_jpeg ${SOURCE_DIR}/../shared/corpus/jpeg/testorig.jpg)
-if(NOT EXISTS ${tour_jpeg})
-  set(tour_jpeg "")
-endif()
+# The tour runs in its own folder, on a JPEG from the corpus.
+set(tour_jpeg ${SOURCE_DIR}/tests/data/corpus/jpeg/testorig.jpg)
 file(MAKE_DIRECTORY ${WORK_DIR}/tour)
 execute_process(COMMAND ${WORK_DIR}/build/tour ${tour_jpeg} WORKING_DIRECTORY ${WORK_DIR}/tour
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)

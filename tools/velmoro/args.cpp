@@ -1,6 +1,7 @@
 #include "args.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -111,9 +112,12 @@ std::string ReserveTempName(const std::string& target)
 {
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    // One count for the whole process, so that threads writing at once try
+    // different names.
+    static std::atomic<unsigned> next{0};
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string name =
-            folder + ".velmoro-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+            folder + ".velmoro-" + std::to_string(::getpid()) + "-" + std::to_string(next++) + ".tmp";
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
@@ -166,14 +170,20 @@ Arguments::Arguments(const std::string& usage, const std::vector<std::string>& a
         m_placeholders[option.first] = option.first + (option.second.empty() ? "" : " " + option.second);
 
     size_t next = 0;
-    for (const Positional& positional : syntax.positionals) {
+    for (size_t p = 0; p < syntax.positionals.size(); ++p) {
+        const Positional& positional = syntax.positionals[p];
         m_placeholders[positional.name] = positional.name;
         if (next == positionals.size()) {
             if (!positional.optional)
                 throw UsageError(positional.name + " is missing");
             continue;
         }
-        const size_t count = positional.repeated ? positionals.size() - next : 1;
+        // A repeated positional leaves one value for each required one after it.
+        size_t reserved = 0;
+        for (size_t later = p + 1; later < syntax.positionals.size(); ++later)
+            reserved += syntax.positionals[later].optional ? 0 : 1;
+        const size_t remaining = positionals.size() - next;
+        const size_t count = positional.repeated ? std::max<size_t>(1, remaining > reserved ? remaining - reserved : 0) : 1;
         m_values[positional.name].assign(positionals.begin() + next, positionals.begin() + next + count);
         next += count;
     }
@@ -288,38 +298,52 @@ bool Arguments::Choose(const std::string& first, const std::string& second) cons
     return Has(first);
 }
 
-bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write)
+bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write,
+                         int* error)
 {
+    // Each failing step leaves its errno; the writer's too, cleared before it runs.
+    const auto fail = [error](int problem) {
+        if (error)
+            *error = problem;
+        return false;
+    };
     const std::string target = ResolvedTarget(path);
     struct stat existing;
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
-        return false;
+        return fail(EISDIR);
     // A device or a pipe is written straight: a file put in its place would
     // take its name but not its purpose.
-    if (exists && !S_ISREG(existing.st_mode))
-        return write(target);
+    if (exists && !S_ISREG(existing.st_mode)) {
+        errno = 0;
+        return write(target) || fail(errno);
+    }
     // A file this user may not write is not replaced behind its back.
     if (exists && ::access(target.c_str(), W_OK) != 0)
-        return false;
+        return fail(errno);
     const std::string temp = ReserveTempName(target);
     if (temp.empty())
-        return false;
+        return fail(errno);
+    errno = 0;
     const bool keepMode = !exists || ::chmod(temp.c_str(), existing.st_mode & 07777) == 0;
     if (!keepMode || !write(temp) || std::rename(temp.c_str(), target.c_str()) != 0) {
+        const int problem = errno;
         std::remove(temp.c_str());
-        return false;
+        return fail(problem);
     }
     return true;
 }
 
-DWORD WriteBmpWhole(CDib& image, const std::string& path)
+DWORD WriteBmpWhole(CDib& image, const std::string& path, int* error)
 {
     DWORD code = DIB_ERR_WRITE;
-    const bool written = WriteWholeOrNothing(path, [&](const std::string& temp) {
-        code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
-        return code == DIB_OK;
-    });
+    const bool written = WriteWholeOrNothing(
+        path,
+        [&](const std::string& temp) {
+            code = static_cast<DWORD>(image.WriteBmp(temp.c_str()));
+            return code == DIB_OK;
+        },
+        error);
     return written ? DIB_OK : code == DIB_OK ? DIB_ERR_WRITE : code;
 }
 

@@ -2,7 +2,8 @@
 //
 // A subcommand states its arguments once, as the usage line shows them:
 //   "IN OUT L,T,R,B"                      positionals, in order
-//   "[OUTDIR]"  "FILE..."                 optional; one or more (last only)
+//   "[OUTDIR]"  "FILE..."                 optional; one or more (leaving one value
+//                                         for each required positional after it)
 //   "--alpha N"  "[--fill RRGGBB]"        options with a value (brackets only document)
 //   "[--direct]"  "--horz|--vert"         flags; '|' lists alternatives
 // Positionals come first, options after them. Arguments then looks every value
@@ -68,12 +69,15 @@ private:
 // the rename fails, the temporary file is removed and `path` is left as it was.
 // A symbolic link's target is written and the link kept; a device or a pipe is
 // written straight; a folder or a file this user may not write is refused.
-// True when `path` now holds the output.
-bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write);
+// True when `path` now holds the output; when not, `error` (if given) receives
+// the errno of the step that failed, 0 when that step set none.
+bool WriteWholeOrNothing(const std::string& path, const std::function<bool(const std::string& tempPath)>& write,
+                         int* error = nullptr);
 
 // The image as a BMP file that appears whole or not at all; the writer's result
-// code, DIB_ERR_WRITE when the temporary file or the rename fails.
-DWORD WriteBmpWhole(CDib& image, const std::string& path);
+// code, DIB_ERR_WRITE when the temporary file or the rename fails, with the
+// errno as WriteWholeOrNothing gives it.
+DWORD WriteBmpWhole(CDib& image, const std::string& path, int* error = nullptr);
 
 }  // namespace velmoro_tool
 

@@ -4,11 +4,12 @@
 
 #include <velmoro/dib_collection.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 
 namespace velmoro_tool {
@@ -17,9 +18,8 @@ namespace {
 constexpr const char* kDefaultTag = "VCOL";
 
 // A tag is four characters, stored in file order ("VCOL"), or 0xHEX.
-DWORD Tag(const Arguments& args)
+DWORD ParseTag(const std::string& text)
 {
-    const std::string text = args.Text("--tag", kDefaultTag);
     if (text.size() > 2 && text.size() <= 10 && (text.compare(0, 2, "0x") == 0 || text.compare(0, 2, "0X") == 0)) {
         char* end = NULL;
         const unsigned long value = std::strtoul(text.c_str() + 2, &end, 16);
@@ -34,27 +34,55 @@ DWORD Tag(const Arguments& args)
     throw UsageError("--tag takes 4 characters or 0xHEX, not '" + text + "'");
 }
 
-// Loads a whole collection: a file that is not one with this tag, or stops
-// before its last image, is a failure.
-void LoadCollection(const std::string& path, DWORD tag, CDibEditList& list)
+// The tag as --tag would take it: four printable characters, else 0xHEX.
+std::string TagText(DWORD tag)
+{
+    std::string text;
+    for (size_t i = 0; i < 4; ++i) {
+        const char c = static_cast<char>(tag >> (8 * i));
+        if (!std::isprint(static_cast<unsigned char>(c))) {
+            char hex[11];
+            std::snprintf(hex, sizeof hex, "0x%08X", tag);
+            return hex;
+        }
+        text += c;
+    }
+    return text;
+}
+
+// The tag --tag gives; none means: the tag the file starts with.
+std::optional<DWORD> GivenTag(const Arguments& args)
+{
+    return args.Has("--tag") ? std::optional<DWORD>(ParseTag(args.Text("--tag"))) : std::nullopt;
+}
+
+// Loads a whole collection and returns its tag: a file that is not one with the
+// tag asked for, or stops before its last image, is a failure.
+DWORD LoadCollection(const std::string& path, std::optional<DWORD> tag, CDibEditList& list)
 {
     CFile file;
     if (!file.Open(path.c_str(), CFile::modeRead, NULL))
-        throw Failure(path, std::string("cannot open: ") + std::strerror(errno));
+        throw Failure(path, "cannot be opened: " + SystemReason(errno));
     DWORD stored[3] = {};
-    const bool header = file.Read(stored, sizeof stored) == sizeof stored;
+    if (file.Read(stored, sizeof stored) != sizeof stored)
+        throw Failure(path, "not a collection file: shorter than the 12 bytes of its header");
+    if (tag && stored[0] != *tag)
+        throw Failure(path, "not a collection tagged " + TagText(*tag) + " (it starts with " + TagText(stored[0]) + ")");
     file.Seek(0, CFile::begin);
-    const DWORD loaded = list.CreateNewNodeFromFile(file, tag, 1);
-    if (!header || stored[0] != tag)
-        throw Failure(path, "not a collection with this tag");
+    const DWORD loaded = list.CreateNewNodeFromFile(file, stored[0], 1);
+    if (loaded == 0 && stored[2] != 0)
+        throw Failure(path, "not a collection file, or damaged in its first image");
     if (loaded != stored[2])
         throw Failure(path, "damaged after image " + std::to_string(loaded) + " of " + std::to_string(stored[2]));
+    return stored[0];
 }
 
 void SaveCollection(CDibEditList& list, const std::string& path, DWORD tag)
 {
-    if (!WriteWholeOrNothing(path, [&](const std::string& temp) { return list.SaveFile(temp.c_str(), tag) != 0; }))
-        throw Failure(path, "cannot write the collection");
+    int error = 0;
+    if (!WriteWholeOrNothing(
+            path, [&](const std::string& temp) { return list.SaveFile(temp.c_str(), tag) != 0; }, &error))
+        throw WriteFailure(path, DIB_ERR_WRITE, error);
 }
 
 WORD ParseId(const std::string& text, const std::string& item)
@@ -67,7 +95,7 @@ WORD ParseId(const std::string& text, const std::string& item)
 
 int RunPack(const Arguments& args)
 {
-    const DWORD tag = Tag(args);
+    const DWORD tag = ParseTag(args.Text("--tag", kDefaultTag));
     CDibEditList list;
     for (const std::string& item : args.List("ID:NAME:FILE...")) {
         // The name may not hold a colon; the file name may.
@@ -88,28 +116,30 @@ int RunPack(const Arguments& args)
     }
     const std::string& out = args.Text("OUT");
     SaveCollection(list, out, tag);
-    std::printf("%s: %u images\n", out.c_str(), list.GetCount());
+    std::printf("%s: %s\n", out.c_str(), Counted(list.GetCount(), "image").c_str());
     return 0;
 }
 
 int RunList(const Arguments& args)
 {
+    const std::optional<DWORD> tag = GivenTag(args);
     CDibEditList list;
-    LoadCollection(args.Text("FILE"), Tag(args), list);
+    LoadCollection(args.Text("FILE"), tag, list);
     for (CDibEditNode* node = list.GetFirstNode(); node; node = list.GetNextNode(node))
         std::printf("%5u  %-24s %d x %d, %d bits\n", node->GetID(), node->GetIDString(), node->GetWidth(),
                     node->GetHeight(), node->GetBitCount());
-    std::printf("%u images\n", list.GetCount());
+    std::printf("%s\n", Counted(list.GetCount(), "image").c_str());
     return 0;
 }
 
 int RunUnpack(const Arguments& args)
 {
+    const std::optional<DWORD> tag = GivenTag(args);
     CDibEditList list;
-    LoadCollection(args.Text("FILE"), Tag(args), list);
+    LoadCollection(args.Text("FILE"), tag, list);
     const std::string& dir = args.Text("DIR");
     if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
-        throw Failure(dir, std::string("cannot make the folder: ") + std::strerror(errno));
+        throw Failure(dir, "cannot make the folder: " + SystemReason(errno));
     // IDs need not be unique: a repeated ID gets a suffix rather than overwriting.
     std::map<WORD, int> seen;
     for (CDibEditNode* node = list.GetFirstNode(); node; node = list.GetNextNode(node)) {
@@ -118,7 +148,9 @@ int RunUnpack(const Arguments& args)
         if (repeat)
             path += "_" + std::to_string(repeat + 1);
         path += ".bmp";
-        Check(WriteBmpWhole(*node, path), path);
+        int error = 0;
+        if (const DWORD code = WriteBmpWhole(*node, path, &error))
+            throw WriteFailure(path, code, error);
         std::printf("%s  %s\n", path.c_str(), node->GetIDString());
     }
     return 0;
@@ -128,11 +160,12 @@ int RunRefresh(const Arguments& args)
 {
     const std::string& path = args.Text("FILE");
     const std::string& newerPath = args.Text("NEWER");
-    const DWORD tag = Tag(args);
+    const std::optional<DWORD> given = GivenTag(args);
     CDibEditList list;
     CDibEditList newer;
-    // NEWER is loaded whole before the refresh, so a damaged one changes nothing.
-    LoadCollection(path, tag, list);
+    // NEWER is loaded whole before the refresh, so a damaged one changes nothing;
+    // it must carry FILE's tag.
+    const DWORD tag = LoadCollection(path, given, list);
     LoadCollection(newerPath, tag, newer);
     CFile file;
     if (!file.Open(newerPath.c_str(), CFile::modeRead, NULL) || list.RefreshNodeFromFile(file, tag, 1) != newer.GetCount())
@@ -142,7 +175,7 @@ int RunRefresh(const Arguments& args)
     for (CDibEditNode* node = list.GetFirstNode(); node; node = list.GetNextNode(node))
         refreshed += newer.FindNode(node->GetID()) && list.FindNode(node->GetID()) == node;
     SaveCollection(list, path, tag);
-    std::printf("%s: %d of %u images refreshed\n", path.c_str(), refreshed, list.GetCount());
+    std::printf("%s: %d of %s refreshed\n", path.c_str(), refreshed, Counted(list.GetCount(), "image").c_str());
     return 0;
 }
 
@@ -150,15 +183,16 @@ const CommandRegistration kPack{
     {"pack", "store images as one collection file", "OUT ID:NAME:FILE... [--tag TAG]",
      "Loads each image and stores it in the collection OUT under the 16-bit ID and\n"
      "the name given (at most 254 characters, no colon), in the order given.\n"
-     "TAG is the collection's signature:\n"
-     "4 characters or 0xHEX (default VCOL); the other collection commands need the same.\n\n"
+     "TAG is the collection's signature: 4 characters or 0xHEX (default VCOL).\n"
+     "The other collection commands read it from the file; given to them, --tag\n"
+     "makes a file with another tag a failure.\n\n"
      "example: velmoro pack sprites.vcl 1:hero:hero.bmp 2:door:door.bmp --tag SPRT",
      RunPack}};
 
 const CommandRegistration kList{{"list", "show the images of a collection file", "FILE [--tag TAG]",
                                  "Prints ID, name, size and depth of every image in the collection, in\n"
-                                 "stored order.\n\n"
-                                 "example: velmoro list sprites.vcl --tag SPRT",
+                                 "stored order. With --tag, a file with another tag is refused.\n\n"
+                                 "example: velmoro list sprites.vcl",
                                  RunList}};
 
 const CommandRegistration kUnpack{{"unpack", "write every image of a collection file as a BMP file",
@@ -171,7 +205,8 @@ const CommandRegistration kUnpack{{"unpack", "write every image of a collection 
 const CommandRegistration kRefresh{
     {"refresh", "replace images of a collection file by those of a newer one", "FILE NEWER [--tag TAG]",
      "Every image of FILE whose ID occurs in NEWER takes NEWER's image (keeping its\n"
-     "own name); the others stay. FILE is rewritten whole or not at all.\n\n"
+     "own name); the others stay. NEWER must have FILE's tag. FILE is rewritten\n"
+     "whole or not at all.\n\n"
      "example: velmoro refresh sprites.vcl patch.vcl --tag SPRT",
      RunRefresh}};
 

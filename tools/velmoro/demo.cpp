@@ -10,11 +10,11 @@
 
 #include <velmoro/dib_collection.h>
 #include <velmoro/dib_edit.h>
+#include <velmoro/jpeg.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 #include <vector>
@@ -238,7 +238,7 @@ int RunDemo(const Arguments& args)
 {
     const std::string dir = args.Text("OUTDIR", "velmoro-demo");
     if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
-        throw Failure(dir, std::string("cannot make the folder: ") + std::strerror(errno));
+        throw Failure(dir, "cannot make the folder: " + SystemReason(errno));
     std::printf("velmoro demo: writing into %s/\n\n", dir.c_str());
     Demo(dir).Run();
     return 0;

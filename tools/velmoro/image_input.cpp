@@ -1,61 +1,26 @@
 #include "image_input.h"
 
 #include "command.h"
+#include "standard_streams.h"
 
-#include "bmp_compat/bmp_normalize.h"
-
+#include <velmoro/picture_io.h>
 #include <velmoro/platform/file.h>
 
 namespace velmoro_tool {
-namespace {
 
-bool StartsAsJpeg(CFile& file)
+DWORD LoadImageData(const std::vector<BYTE>& data, CDib& image)
 {
-    BYTE start[3] = {};
-    return file.Read(start, sizeof start) == sizeof start && start[0] == 0xFF && start[1] == 0xD8 &&
-           start[2] == 0xFF;
-}
-
-// What CDib::Load refuses by design but the tolerant reader may take: other
-// header sizes, run-length compression, top-down rows (refused as a negative
-// block size).
-bool MayBeTolerated(DWORD code)
-{
-    return code == DIB_ERR_BAD_HEADER || code == DIB_ERR_COMPRESSED || code == DIB_ERR_NO_MEMORY;
-}
-
-// The library's own reader first, so that every file it takes loads exactly as
-// an application would load it; only the files it refuses go through the
-// tolerant reader. When both refuse, the tolerant reader's code says more
-// about what is wrong with the file.
-DWORD LoadBmpFile(const std::string& path, CFile& file, CDib& image)
-{
-    const DWORD code = image.Load(file, 1);
-    return MayBeTolerated(code) ? LoadBmpTolerant(path, image) : code;
-}
-
-}  // namespace
-
-CJPeg* SharedJpegCodec()
-{
-    static CJPeg codec;
-    static const bool loaded = codec.InitJPEGLibrary(NULL) != 0;
-    return loaded ? &codec : nullptr;
+    return LoadPicture(image, data.data(), data.size(), DefaultPictureReadOptions());
 }
 
 DWORD LoadImageFile(const std::string& path, CDib& image)
 {
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeRead))
-        return DIB_ERR_OPEN;
+    if (IsStandardStream(path)) {
+        std::vector<BYTE> data;
+        return ReadStandardInput(data) ? LoadImageData(data, image) : DIB_ERR_FILE_IO;
+    }
     try {
-        // Both loaders read from the first byte, wherever the sniffing left the file.
-        if (!StartsAsJpeg(file))
-            return LoadBmpFile(path, file, image);
-        CJPeg* codec = SharedJpegCodec();
-        if (!codec)
-            return DIB_ERR_JPEG;
-        return image.LoadJPEG(*codec, file, 1);
+        return LoadPicture(image, path.c_str());
     } catch (CFileException* error) {
         error->Delete();
         return DIB_ERR_FILE_IO;
@@ -64,7 +29,8 @@ DWORD LoadImageFile(const std::string& path, CDib& image)
 
 void LoadInput(const std::string& path, CDib& image)
 {
-    Check(LoadImageFile(path, image), path);
+    if (const DWORD code = LoadImageFile(path, image))
+        throw ReadFailure(path, code);
 }
 
 }  // namespace velmoro_tool

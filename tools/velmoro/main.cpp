@@ -1,4 +1,7 @@
+#include "batch.h"
 #include "command.h"
+
+#include <velmoro/version.h>
 
 #include <cstdio>
 #include <map>
@@ -25,12 +28,17 @@ void PrintHelp()
                 "       velmoro --version\n\n"
                 "Input files may be JPEG or BMP (told apart by content; BMP also with\n"
                 "newer headers, run-length compression or top-down rows). Output files\n"
-                "ending in .jpg or .jpeg are written as JPEG, others as BMP, each whole\n"
-                "or not at all. Colours are RRGGBB in hexadecimal, points X,Y and\n"
-                "rectangles L,T,R,B counted from the top-left pixel (R and B exclusive).\n"
+                "ending in .jpg or .jpeg are written as JPEG, others as BMP (--format\n"
+                "chooses), each whole or not at all. Commands that turn one picture into\n"
+                "another (IN OUT) also take many: IN... --out-dir DIR [--jobs N] works on\n"
+                "N at a time (default: one per core), goes on past a picture that fails\n"
+                "and shows its progress on a terminal. An input picture - is read from\n"
+                "standard input, an output picture - written to standard output (--format\n"
+                "needed). Colours are RRGGBB in hexadecimal, points X,Y and rectangles\n"
+                "L,T,R,B counted from the top-left pixel (R and B exclusive).\n"
                 "Exit status: 0 done, 1 an operation failed, 2 the arguments are wrong;\n"
                 "a failure prints one line on standard error.\n\ncommands:\n",
-                VELMORO_VERSION);
+                VelmoroVersion());
     for (const auto& entry : Commands())
         std::printf("  %-10s %s\n", entry.first.c_str(), entry.second.summary);
 }
@@ -52,7 +60,7 @@ int Run(const std::vector<std::string>& args)
         return 0;
     }
     if (args[0] == "--version") {
-        std::printf("velmoro %s\n", VELMORO_VERSION);
+        std::printf("velmoro %s\n", VelmoroVersion());
         return 0;
     }
     const auto found = Commands().find(args[0]);
@@ -63,23 +71,21 @@ int Run(const std::vector<std::string>& args)
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     for (const std::string& arg : rest) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: velmoro %s %s\n\n%s\n", command.name, command.usage, command.details);
+            const std::string forms = command.prepare ? PictureUsageForms(command.name, command.usage)
+                                                      : "velmoro " + std::string(command.name) + " " + command.usage;
+            std::printf("usage: %s\n\n%s\n", forms.c_str(), command.details);
             return 0;
         }
     }
     try {
+        if (command.prepare)
+            return RunPictures(command, Arguments(PictureUsage(command.usage), rest));
         return command.run(Arguments(command.usage, rest));
     } catch (const UsageError& error) {
         return UsageFailure(error.what());
     } catch (const Failure& failure) {
         return ReportFailure(failure);
     }
-}
-
-std::string Describe(DWORD code)
-{
-    const char* name = DibResultName(code);
-    return std::string(name ? name : "error " + std::to_string(code)) + " (" + DibResultText(code) + ")";
 }
 
 }  // namespace
@@ -89,13 +95,14 @@ void RegisterCommand(const Command& command)
     Commands()[command.name] = command;
 }
 
-Failure::Failure(const std::string& file, DWORD code) : std::runtime_error(file + ": " + Describe(code)) {}
-
-Failure::Failure(const std::string& file, const std::string& message) : std::runtime_error(file + ": " + message) {}
+void Note(const std::string& message)
+{
+    std::fprintf(stderr, "velmoro %s: %s\n", g_commandName.c_str(), message.c_str());
+}
 
 int ReportFailure(const Failure& failure)
 {
-    std::fprintf(stderr, "velmoro %s: %s\n", g_commandName.c_str(), failure.what());
+    Note(failure.what());
     return kFailureStatus;
 }
 

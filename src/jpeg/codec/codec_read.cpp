@@ -150,6 +150,7 @@ IJLERR ReadJpeg(JPEG_CORE_PROPERTIES& record, bool fromFile, bool wholeImage)
         if (jpeg_read_header(&object, TRUE) != JPEG_HEADER_OK || object.image_width == 0 ||
             object.image_height == 0)
             return IJL_ERR_NO_PICTURE;
+        session.errors.headerRead = true;
         if (wholeImage)
             return DecodeImage(object, record);
         record.JPGWidth = object.image_width;

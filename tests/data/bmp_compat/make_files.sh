@@ -145,12 +145,12 @@ flip_to_top_down('pil_pal8.bmp', 'hand_topdown_pal8.bmp')
 flip_to_top_down('im_v5_rgb24.bmp', 'hand_topdown_v5_rgb24.bmp')
 PY
 
-# What Pillow makes of the shared bmpsuite files (MD5 of the RGB picture, top
+# What Pillow makes of the bmpsuite files (MD5 of the RGB picture, top
 # row first), or "-" where it refuses one: the good and questionable files it
 # reads must come through the tolerant reader with the same picture. Pillow 9.4
 # misreads RLE4 absolute runs and deltas, so run-length files say "rle": the
 # tests compare those with the uncompressed files of the same picture.
-corpus=${CORPUS:-$(cd ../../.. && pwd)/../shared/corpus/bmpsuite}
+corpus=${CORPUS:-../corpus/bmpsuite}
 "$python" - "$corpus" >pillow_bmpsuite.tsv <<'PY'
 import hashlib, os, struct, sys
 from PIL import Image
