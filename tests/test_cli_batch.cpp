@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The velmoro program on many pictures at once: --out-dir, --format, --jobs,
 // the progress bar, and carrying on past the pictures that fail.
 #ifdef VELMORO_TOOL_PATH

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP reader. Every field is hostile: sizes are computed in 64 bits and
 // checked against the bytes present before anything is allocated.
 #include "picture/picture_bmp.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libpng reports errors by a jump back to the setjmp of the call that started
 // the work. Everything that must be released lives in a session object
 // outside the jumping frames, so a jump skips no destructor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row decoders and encoders of the graphics layer, one per depth.
 #include "platform/gdi_pixels.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rows of pixels in every format the graphics layer meets (DIB rows and bitmap
 // rows alike), decoded to and encoded from one 32-bit working form.
 #ifndef VELMORO_SRC_PLATFORM_GDI_PIXELS_H
