@@ -16,9 +16,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -28,18 +29,23 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr std::chrono::microseconds kPoll{100};
+
+int64_t FileBytes(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size : -1;
+}
 
 std::string ReadBytes(const std::string& path)
 {
     std::ifstream stream(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<size_t>(std::max<int64_t>(FileBytes(path), 0)), '\0');
+    stream.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(stream.gcount()));
+    return bytes;
 }
 
-bool Exists(const std::string& path)
-{
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
-}
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
 {
@@ -91,20 +97,20 @@ protected:
         return names;
     }
 
-    // True once the folder holds a name that is neither an input nor the output:
-    // the program has begun its temporary file.
-    bool WritingBegun(const std::set<std::string>& inputs, const std::string& output) const
+    // The bytes in the folder's file that is neither an input nor the output (the
+    // program's temporary file); -1 when there is none.
+    int64_t TemporaryBytes(const std::set<std::string>& inputs, const std::string& output) const
     {
         for (const std::string& name : Names()) {
             if (!inputs.count(name) && name != output)
-                return true;
+                return FileBytes(Path(name));
         }
-        return false;
+        return -1;
     }
 
     struct Timing {
         Clock::duration whole;    // start to exit
-        Clock::duration writing;  // from the temporary file's appearance to exit
+        Clock::duration writing;  // from the first byte in the temporary file to its rename
     };
 
     // Runs to the end, watching the folder.
@@ -112,33 +118,37 @@ protected:
                     const std::string& output) const
     {
         const Clock::time_point start = Clock::now();
-        Clock::time_point begun = start;
-        bool seen = false;
+        Clock::time_point firstByte = start, renamed = start;
+        bool writing = false, done = false;
         const pid_t child = Start(args);
         int status = -1;
         while (::waitpid(child, &status, WNOHANG) == 0) {
-            if (!seen && WritingBegun(inputs, output)) {
-                seen = true;
-                begun = Clock::now();
+            const int64_t bytes = TemporaryBytes(inputs, output);
+            if (!writing && bytes > 0) {
+                writing = true;
+                firstByte = Clock::now();
+            } else if (writing && !done && bytes < 0) {
+                done = true;
+                renamed = Clock::now();
             }
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::sleep_for(kPoll);
         }
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         const Clock::time_point end = Clock::now();
-        return Timing{end - start, end - begun};
+        return Timing{end - start, (done ? renamed : end) - firstByte};
     }
 
-    // Kills the program after the delay, counted from its start or from the
-    // appearance of its temporary file (or reaps it when it ended first).
+    // Kills the program after the delay, counted from its start or from the first
+    // byte in its temporary file (or reaps it when it ended first).
     void RunKilled(const std::vector<std::string>& args, const std::set<std::string>& inputs,
                    const std::string& output, bool fromWriting, Clock::duration delay) const
     {
         const pid_t child = Start(args);
         int status = 0;
-        while (fromWriting && !WritingBegun(inputs, output)) {
+        while (fromWriting && TemporaryBytes(inputs, output) <= 0) {
             if (::waitpid(child, &status, WNOHANG) == child)
                 return;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::sleep_for(kPoll);
         }
         std::this_thread::sleep_for(delay);
         ::kill(child, SIGKILL);
@@ -163,13 +173,14 @@ protected:
         std::uniform_int_distribution<Clock::rep> anyMoment(0, timing.whole.count() + timing.whole.count() / 5);
         std::uniform_int_distribution<Clock::rep> writingMoment(0, timing.writing.count());
         int partialTemporaries = 0;
-        for (int attempt = 0; attempt < 24; ++attempt) {
+        // 16 kills, more while none has yet left a partial temporary file.
+        for (int attempt = 0; attempt < 16 || (partialTemporaries == 0 && attempt < 100); ++attempt) {
             if (!old.empty())
                 std::ofstream(Path(output), std::ios::binary) << old;
             const bool fromWriting = attempt % 2 == 1;
             RunKilled(args, inputs, output, fromWriting,
                       Clock::duration(fromWriting ? writingMoment(random) : anyMoment(random)));
-            if (old.empty() && !Exists(Path(output))) {
+            if (old.empty() && FileBytes(Path(output)) < 0) {
                 // nothing, as before
             } else {
                 const std::string now = ReadBytes(Path(output));
@@ -180,8 +191,8 @@ protected:
             for (const std::string& name : Names()) {
                 if (inputs.count(name) || name == output)
                     continue;
-                const size_t size = ReadBytes(Path(name)).size();
-                partialTemporaries += size > 0 && size < complete.size();
+                const int64_t size = FileBytes(Path(name));
+                partialTemporaries += size > 0 && size < static_cast<int64_t>(complete.size());
                 ::remove(Path(name).c_str());
             }
             ::remove(Path(output).c_str());
