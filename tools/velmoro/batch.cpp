@@ -107,6 +107,9 @@ std::optional<Failure> ProcessPicture(const PictureStep& step, const std::string
         return failure;
     } catch (const std::bad_alloc&) {
         return Failure(in, "not enough memory");
+    } catch (const std::exception& error) {
+        // Nothing may leave a worker thread: it would end the whole program.
+        return Failure(in, error.what());
     }
 }
 
