@@ -1,9 +1,11 @@
-// The tolerant BMP reader: any bytes give a result code, never a crash, an
-// over-read or a huge allocation; what it writes must be a file Load takes
-// whole, and the loaded image must satisfy the record's rules.
-#include "bmp_compat/bmp_normalize.h"
+// SPDX-License-Identifier: MIT
+// The BMP reader behind LoadPicture: any bytes that start as a BMP file give a
+// result code, never a crash, an over-read or a huge allocation; what it makes
+// is a record every operation takes, as large as its headers say, agreeing
+// with what ReadPictureInfo reads from the headers alone.
+#include <velmoro/picture_io.h>
 
-#include <velmoro/platform/file.h>
+#include "image_checks.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,30 +13,31 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > (1u << 20))
-        return 0;
-    const std::vector<BYTE> in(data, data + size);
-    std::vector<BYTE> plain;
-    if (velmoro_tool::NormalizeBmp(in, plain) != DIB_OK)
-        return 0;
-    // Touch every output byte so that an uninitialised or short block shows.
-    unsigned sum = 0;
-    for (BYTE byte : plain)
-        sum += byte;
-    CMemFile file(plain.data(), static_cast<UINT>(plain.size()));
+    if (size > (1u << 20) || size < 2 || data[0] != 'B' || data[1] != 'M')
+        return 0;  // other formats are the picture target's
+    const std::vector<BYTE> bmp(data, data + size);
+    PictureReadOptions options = DefaultPictureReadOptions();
+    options.alpha = size % 3;  // each alpha rule in turn
     CDib image;
-    if (image.Load(file, 0) != DIB_OK)
-        std::abort();  // the plain form is exactly what Load takes
-    const BITMAPINFOHEADER& header = image.GetBmpInfoAddress()->bmiHeader;
-    const int64_t stride = ((int64_t{header.biWidth} * header.biBitCount + 31) >> 3) & ~int64_t{3};
-    const uint64_t pixelBytes = static_cast<uint64_t>(stride) * static_cast<uint64_t>(header.biHeight);
-    if (header.biSize != 40 || header.biHeight < 0 || header.biWidth < 0 ||
-        (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) ||
-        54 + static_cast<uint64_t>(image.GetColorEntrySize()) + pixelBytes != plain.size())
-        std::abort();
-    if (header.biBitCount <= 8 && image.GetNumColorEntry() > (1 << header.biBitCount))
-        std::abort();
-    for (uint64_t i = 0; i < pixelBytes; ++i)
-        sum += image.GetBmpBitsAddress()[i];
-    return sum == 0xFFFFFFFF ? 1 : 0;
+    const DWORD loaded = LoadPicture(image, bmp.data(), bmp.size(), options);
+    PictureInfo info{};
+    const DWORD described = ReadPictureInfo(bmp.data(), bmp.size(), info);
+    if (loaded != DIB_OK) {
+        if (!image.IsEmpty())
+            __builtin_trap();  // a refusal leaves the image as it was
+        return 0;
+    }
+    fuzz::CheckImage(image);
+    if (described != DIB_OK || info.width != image.GetWidth() || info.height != image.GetHeight())
+        __builtin_trap();
+    // The headers describe a read with the default options, which drops alpha.
+    if (options.alpha == PICTURE_ALPHA_DROP &&
+        (info.imageBitCount != image.GetBitCount() || info.imageCompression != image.GetCompression()))
+        __builtin_trap();
+    const int bits = image.GetBitCount();
+    if (bits != 8 && bits != 16 && bits != 24)
+        __builtin_trap();
+    if (bits == 8 && (image.GetNumColorEntry() < 1 || image.GetNumColorEntry() > 256))
+        __builtin_trap();
+    return 0;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BMP files in and out: every result code, the file-position and closing rules,
 // round trips, hostile sizes and the bmpsuite corpus.
 #include <velmoro/dib.h>
@@ -114,6 +115,36 @@ TEST(BmpLoad, ShortTableStillSeeksToThePixelsAndSkipsAnyGap)
     Put<DWORD>(wrongSize, 2, 7);  // bfSize and biSizeImage play no part
     Put<DWORD>(wrongSize, 34, 99999);
     EXPECT_EQ(LoadBytes(image, wrongSize), DIB_OK);
+}
+
+// Bit fields at 16 bits mean 5-6-5 to every operation: a file that spells out
+// 5-5-5 in its masks becomes the BI_RGB record of the same pixels; any other
+// masks stay as stored.
+TEST(BmpLoad, SpelledOut555MasksBecomeThePlain16BitRecord)
+{
+    const struct {
+        DWORD masks[3];
+        DWORD clrUsed;
+        DWORD compression;
+    } cases[] = {{{0x7C00, 0x03E0, 0x001F}, 0, BI_RGB},
+                 {{0x7C00, 0x03E0, 0x001F}, 2, BI_RGB},
+                 {{0xF800, 0x07E0, 0x001F}, 0, BI_BITFIELDS},
+                 {{0x7C00, 0x03E0, 0x001E}, 0, BI_BITFIELDS},
+                 {{0x001F, 0x03E0, 0x7C00}, 2, BI_BITFIELDS}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.masks[0] + c.masks[2]);
+        std::vector<BYTE> bytes = MakeBmp(BmpSpec{3, 2, 16, BI_BITFIELDS, c.clrUsed});
+        for (int i = 0; i < 3; ++i)
+            Put<DWORD>(bytes, 54 + 4 * i, c.masks[i]);
+        CDib image;
+        ASSERT_EQ(LoadBytes(image, bytes), DIB_OK);
+        EXPECT_EQ(image.GetCompression(), c.compression);
+        const size_t masksKept = c.compression == BI_BITFIELDS ? 12 : 0;
+        const ImageSnapshot loaded(image);
+        EXPECT_EQ(loaded.info.size(), 40 + masksKept + 4 * c.clrUsed);
+        EXPECT_EQ(Slice(loaded.info, 40, loaded.info.size() - 40), Slice(bytes, 54 + 12 - masksKept, masksKept + 4 * c.clrUsed));
+        EXPECT_EQ(loaded.bits, Slice(bytes, bytes.size() - 16, 16));
+    }
 }
 
 TEST(BmpLoad, CoreHeaderBecomesWindowsHeaderWithFourByteEntries)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The velmoro program as a user runs it: every subcommand once on small inputs
 // that work and once on inputs that fail. A failure must exit nonzero with one
 // line on standard error and leave no output file, not even a partial one.
@@ -6,6 +7,8 @@
 #include "support/cli_fixture.h"
 
 #include <velmoro/velmoro.h>
+
+#include "support/made_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +102,7 @@ TEST_F(VelmoroCli, InfoDescribesEveryFileAndReportsEachBadOne)
     WriteText(Path("notes.txt"), "not a picture\n");
     Outcome outcome = Run({"info", "a.bmp"});
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, "a.bmp: 5 x 3, 8 bits, compression 0, 256 colour entries, stride 8\n");
+    EXPECT_EQ(outcome.out, "a.bmp: 5 x 3, 8 bits, compression 0, 256 colour entries, stride 8; stored as BMP, 8 bits\n");
     // No rows, 2^31 - 1 columns: the stride needs more than 32 bits.
     std::string wide(54, '\0');
     const BITMAPINFOHEADER header{40, 0x7FFFFFFF, 0, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
@@ -109,7 +112,8 @@ TEST_F(VelmoroCli, InfoDescribesEveryFileAndReportsEachBadOne)
     std::memcpy(&wide[14], &header, sizeof header);
     WriteText(Path("wide.bmp"), wide);
     outcome = Run({"info", "wide.bmp"});
-    EXPECT_EQ(outcome.out, "wide.bmp: 2147483647 x 0, 24 bits, compression 0, 0 colour entries, stride 6442450944\n");
+    EXPECT_EQ(outcome.out, "wide.bmp: 2147483647 x 0, 24 bits, compression 0, 0 colour entries, stride 6442450944; "
+                           "stored as BMP, 24 bits\n");
     // Output that cannot be written is a failure, not a success with nothing shown.
     if (access("/dev/full", W_OK) == 0) {
         const std::string lost = std::string(VELMORO_TOOL_PATH) + " info " + Path("a.bmp") + " >/dev/full 2>/dev/null";
@@ -119,8 +123,8 @@ TEST_F(VelmoroCli, InfoDescribesEveryFileAndReportsEachBadOne)
     outcome = Run({"info", "notes.txt", "a.bmp", "missing.bmp"});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_NE(outcome.out.find("a.bmp: 5 x 3"), std::string::npos);
-    EXPECT_EQ(outcome.err, "velmoro info: notes.txt: cannot be loaded: the file does not start with \"BM\" "
-                           "(DIB_ERR_NOT_BMP)\n"
+    EXPECT_EQ(outcome.err, "velmoro info: notes.txt: cannot be loaded: not a picture format this library reads or "
+                           "writes (DIB_ERR_FORMAT)\n"
                            "velmoro info: missing.bmp: cannot be opened: no such file or directory\n");
 }
 
@@ -161,9 +165,10 @@ TEST_F(VelmoroCli, CreateConvertAndJpegOutput)
 
     ExpectFailure({"create", "odd.bmp", "--size", "2x2", "--bits", "3"}, 1,
                   "velmoro create: odd.bmp: a bit count other than 1, 4, 8, 16 or 24 (DIB_ERR_BAD_BITCOUNT)");
+    // 1-bit pictures are read as 8 bits, which every operation takes.
     MakeBmp("mono.bmp", 4, 4, 1, 0);
-    ExpectFailure({"convert", "mono.bmp", "mono16.bmp", "--bits", "16"}, 1,
-                  "velmoro convert: mono.bmp: 1 bit is not a depth this command takes (DIB_ERR_BAD_DEPTH)");
+    ExpectSuccess({"convert", "mono.bmp", "mono16.bmp", "--bits", "16"});
+    EXPECT_EQ(Shape("mono16.bmp"), "4 x 4, 16 bits");
     ExpectFailure({"convert", "missing.bmp", "x.jpg"}, 1,
                   "velmoro convert: missing.bmp: cannot be opened: no such file or directory");
 }
@@ -192,13 +197,13 @@ TEST_F(VelmoroCli, FileFailuresSayWhyInTheSystemsWords)
     ExpectFailure({"info", "folder"}, 1, "velmoro info: folder: cannot be opened: is a directory");
     ExpectFailure({"flip", "folder", "out.bmp", "--vert"}, 1, "velmoro flip: folder: cannot be opened: is a directory");
     ExpectFailure({"list", "folder"}, 1, "velmoro list: folder: ");
-    ExpectFailure({"fade", "a.bmp", "folder", "--level", "1"}, 1,
+    ExpectFailure({"fade", "a.bmp", "folder", "--level", "1", "--format", "bmp"}, 1,
                   "velmoro fade: folder: cannot be written: is a directory");
     ExpectFailure({"pack", "folder", "1:a:a.bmp"}, 1, "velmoro pack: folder: cannot be written: is a directory");
     ExpectFailure({"convert", "a.bmp", "a.bmp/out.bmp"}, 1, "a.bmp/out.bmp: cannot be written: not a directory");
     // A full disk, as the device that always is one.
     if (access("/dev/full", W_OK) == 0) {
-        const Outcome outcome = Run({"convert", "a.bmp", "/dev/full"});
+        const Outcome outcome = Run({"convert", "a.bmp", "/dev/full", "--format", "bmp"});
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.err, "velmoro convert: /dev/full: cannot be written: no space left on device\n");
     }
@@ -269,9 +274,9 @@ TEST_F(VelmoroCli, ComposeKeysOutTheKeyColour)
     EXPECT_EQ(Pick("keyed.bmp", "0,0"), "0000F8\n");
     ExpectSuccess({"compose", "sprite2.bmp", "base24.bmp", "under.bmp", "--at", "2,2"});
     EXPECT_EQ(Shape("under.bmp"), "4 x 4, 24 bits");
-    MakeBmp("mono.bmp", 4, 4, 1, 0);
-    ExpectFailure({"compose", "base24.bmp", "mono.bmp", "out.bmp"}, 1,
-                  "velmoro compose: mono.bmp: 1 bit cannot be converted to 24 bits, the depth of base24.bmp");
+    MakeBmp("mono.bmp", 4, 4, 1, 0);  // read as 8 bits, then brought to 24
+    ExpectSuccess({"compose", "base24.bmp", "mono.bmp", "out.bmp"});
+    EXPECT_EQ(Shape("out.bmp"), "8 x 8, 24 bits");
     ExpectFailure({"compose", "base.bmp", "sprite.bmp", "out.bmp", "--at", "9,0"}, 1,
                   "velmoro compose: sprite.bmp: at 9,0 it falls outside the 8 x 8 picture base.bmp");
 }
@@ -312,7 +317,8 @@ TEST_F(VelmoroCli, CropJoinFlipAndInterlace)
     EXPECT_EQ(Pick("pair.bmp", "6,0"), "FFFFFF\n");
     ExpectSuccess({"join", "marked.bmp", "cut.bmp", "stack.bmp", "--vert", "--fill", "00FF00"});
     EXPECT_EQ(Pick("stack.bmp", "5,7"), "00FF00\n");
-    ExpectFailure({"join", "marked.bmp", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro join: mono.bmp: 1 bit cannot");
+    ExpectSuccess({"join", "marked.bmp", "mono.bmp", "mono-stack.bmp", "--vert"});  // mono read as 8 bits
+    EXPECT_EQ(Shape("mono-stack.bmp"), "6 x 8, 24 bits");
     MakeBmp("grey8.bmp", 2, 2, 8, RGB(128, 128, 128));
     const Outcome outcome = Run({"join", "grey8.bmp", "marked.bmp", "mixed.bmp", "--horz", "--verbose"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -326,13 +332,14 @@ TEST_F(VelmoroCli, CropJoinFlipAndInterlace)
     ExpectSuccess({"flip", "marked.bmp", "upside.bmp", "--vert"});
     EXPECT_EQ(Pick("upside.bmp", "1,3"), "FFFFFF\n");
     ExpectFailure({"flip", "marked.bmp", "out.bmp"}, 2, "give either --vert or --horz");
-    ExpectFailure({"flip", "mono.bmp", "out.bmp", "--vert"}, 1, "velmoro flip: mono.bmp: 1 bit is not a depth");
+    ExpectSuccess({"flip", "mono.bmp", "mono-flipped.bmp", "--vert"});  // read as 8 bits
+    EXPECT_EQ(Shape("mono-flipped.bmp"), "4 x 4, 8 bits");
 
     ExpectSuccess({"interlace", "base.bmp", "lines.bmp", "--horz", "--phase", "1", "--fill", "FF0000"});
     EXPECT_EQ(Pick("lines.bmp", "0,0"), "000080\n");
     EXPECT_EQ(Pick("lines.bmp", "0,1"), "FF0000\n");
     ExpectFailure({"interlace", "base.bmp", "out.bmp", "--horz", "--phase", "2"}, 2, "--phase takes a whole number from 0 to 1");
-    ExpectFailure({"interlace", "mono.bmp", "out.bmp", "--vert", "--phase", "0"}, 1, "DIB_ERR_BAD_DEPTH");
+    ExpectSuccess({"interlace", "mono.bmp", "mono-lines.bmp", "--vert", "--phase", "0"});
 }
 
 TEST_F(VelmoroCli, PixelEffects)
@@ -453,6 +460,90 @@ TEST_F(VelmoroCli, DemoWritesItsPictures)
 
     WriteText(Path("file"), "");
     ExpectFailure({"demo", "file/pictures"}, 1, "velmoro demo: file/pictures: cannot make the folder");
+}
+
+// Every kind of picture goes in; PNG and 24-bit BMP come out with ImageMagick's
+// pixels of the input (16-bit inputs as the library widens them, low bits 0).
+TEST_F(VelmoroCli, ConvertTakesEveryPictureAndGivesImageMagicksPixels)
+{
+    const velmoro_test::MadePictures& pictures = velmoro_test::MadePictures::Get();
+    ASSERT_TRUE(pictures.Ready()) << pictures.Problem();
+    const std::string data = VELMORO_TEST_DATA_DIR "/bmp_compat/";
+    const struct {
+        std::string path;
+        int lowBitsCleared;  // the library widens 16-bit channels by shifting
+    } inputs[] = {
+        {pictures.Path("png_grey2.png"), 0},          {pictures.Path("png_grey16.png"), 0},
+        {pictures.Path("png_grey_alpha8.png"), 0},    {pictures.Path("png_rgb16_interlaced.png"), 0},
+        {pictures.Path("png_rgba8.png"), 0},          {pictures.Path("png_palette4_trns_interlaced.png"), 0},
+        {pictures.Path("png_rgb8_trns.png"), 0},      {pictures.Path("bmp_rgb555.bmp"), 3},
+        {pictures.Path("bmp_rgb565.bmp"), 3},         {pictures.Path("bmp_bgra32.bmp"), 0},
+        {pictures.Path("bmp_pal4.bmp"), 0},           {data + "im_v5_rle8.bmp", 0},
+        {data + "hand_rle4.bmp", 0},                  {data + "hand_topdown_v5_rgb24.bmp", 0},
+        {data + "im_v4_mono.bmp", 0},                 {data + "pil_rgba32.bmp", 0},
+        {pictures.Path("jpeg_progressive.jpg"), 0},   {pictures.Path("jpeg_grey.jpg"), 0},
+    };
+    for (const auto& input : inputs) {
+        SCOPED_TRACE(input.path);
+        std::vector<BYTE> want = velmoro_test::ImageMagickRgb(input.path, Path("want.rgb"));
+        ASSERT_FALSE(want.empty());
+        for (size_t i = 0; i < want.size() && input.lowBitsCleared; ++i) {
+            const bool green565 = input.path.find("565") != std::string::npos && i % 3 == 1;
+            const int cleared = green565 ? 2 : input.lowBitsCleared;
+            want[i] = static_cast<BYTE>(want[i] >> cleared << cleared);
+        }
+        for (const std::vector<std::string>& extra : {std::vector<std::string>{}, std::vector<std::string>{"--bits", "24"}}) {
+            const std::string out = extra.empty() ? "out.png" : "out.bmp";
+            std::vector<std::string> args{"convert", input.path, out};
+            args.insert(args.end(), extra.begin(), extra.end());
+            ExpectSuccess(args);
+            EXPECT_EQ(velmoro_test::ImageMagickRgb(Path(out), Path("got.rgb")), want) << out;
+        }
+        const Outcome info = Run({"info", input.path});
+        EXPECT_EQ(info.status, 0);
+        EXPECT_NE(info.out.find("; stored as "), std::string::npos);
+    }
+}
+
+// The output's name says the format: any other name is a usage error that
+// names the formats, and no file is written, whatever the command.
+TEST_F(VelmoroCli, OutputNamesOfNoFormatAndJpegOptions)
+{
+    MakeBmp("a.bmp", 6, 4, 24, RGB(200, 30, 90));
+    ExpectFailure({"convert", "a.bmp", "out.gif"}, 2, "out.gif: velmoro writes .bmp, .png and .jpg (or .jpeg) pictures");
+    ExpectFailure({"flip", "a.bmp", "out.webp", "--vert"}, 2, "velmoro writes .bmp, .png and .jpg");
+    ExpectFailure({"convert", "a.bmp", "noextension"}, 2, "velmoro writes .bmp, .png and .jpg");
+    ExpectFailure({"convert", "a.bmp", "o.png", "--subsampling", "444"}, 2, "--subsampling goes with JPEG output");
+    ExpectFailure({"convert", "a.bmp", "o.jpg", "--subsampling", "411"}, 2, "--subsampling takes 444, 422 or 420");
+
+    ExpectSuccess({"convert", "a.bmp", "a.png"});
+    EXPECT_EQ(ReadText(Path("a.png")).compare(0, 4, "\x89PNG"), 0);
+    EXPECT_EQ(Shape("a.png"), "6 x 4, 24 bits");
+    // JPEG chroma sampling: the luma component's factors in the frame header.
+    const auto lumaFactors = [&](const std::string& name) {
+        const std::string jpeg = ReadText(Path(name));
+        const size_t frame = jpeg.find("\xFF\xC0");
+        return frame == std::string::npos ? -1 : static_cast<unsigned char>(jpeg[frame + 11]);
+    };
+    ExpectSuccess({"convert", "a.bmp", "q90.jpg"});
+    EXPECT_EQ(lumaFactors("q90.jpg"), 0x11);
+    ExpectSuccess({"convert", "a.bmp", "q80.jpg", "--quality", "80"});
+    EXPECT_EQ(lumaFactors("q80.jpg"), 0x22);
+    ExpectSuccess({"convert", "a.bmp", "s422.jpeg", "--subsampling", "422"});
+    EXPECT_EQ(lumaFactors("s422.jpeg"), 0x21);
+    ExpectSuccess({"draw", "a.bmp", "d.jpg", "--size", "3x2", "--quality", "95", "--subsampling", "420"});
+    EXPECT_EQ(lumaFactors("d.jpg"), 0x22);
+}
+
+// A 32-bit picture draws its colours, not black.
+TEST_F(VelmoroCli, DrawShowsThirtyTwoBitPictures)
+{
+    const std::string rgba = VELMORO_TEST_DATA_DIR "/bmp_compat/pil_rgba32.bmp";
+    ExpectSuccess({"draw", rgba, "drawn.bmp", "--size", "13x7"});
+    ExpectSuccess({"convert", rgba, "read.bmp"});
+    EXPECT_EQ(Pick("drawn.bmp", "12,6"), Pick("read.bmp", "12,6"));
+    EXPECT_EQ(Pick("drawn.bmp", "3,2"), Pick("read.bmp", "3,2"));
+    EXPECT_NE(Pick("drawn.bmp", "3,2"), "000000\n");
 }
 
 }  // namespace

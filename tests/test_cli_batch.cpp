@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The velmoro program on many pictures at once: --out-dir, --format, --jobs,
 // the progress bar, and carrying on past the pictures that fail.
 #ifdef VELMORO_TOOL_PATH
@@ -63,7 +64,7 @@ TEST_F(VelmoroCli, BatchWritesEveryGoodPictureAndReportsEveryBadOne)
     ASSERT_TRUE(notes != failures.end() && notes->compare(0, notReadable.size(), notReadable) == 0) << outcome.err;
     failures.erase(notes);
     EXPECT_EQ(failures, (std::set<std::string>{
-                            "velmoro fade: mono.bmp: 1 bit is not a depth this command takes (DIB_ERR_BAD_DEPTH)",
+                            "velmoro fade: mono.bmp: 8 bits is not a depth this command takes (DIB_ERR_BAD_DEPTH)",
                             "velmoro fade: missing.bmp: cannot be opened: no such file or directory",
                             "velmoro fade: folder.bmp: cannot be opened: is a directory"}));
     EXPECT_EQ(outcome.out, "out: 12 of 16 pictures written, 4 failed\n");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "-" as a picture file: the velmoro program reads standard input and writes
 // standard output, so that it works inside a pipeline.
 #ifdef VELMORO_TOOL_PATH
@@ -24,7 +25,7 @@ TEST_F(VelmoroCli, PipelineOfJpegToBmpToInfo)
         RunShell("cat '" + jpeg + "' | \"$VELMORO\" convert - - --format bmp | \"$VELMORO\" info -");
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(outcome.out, "standard input: 227 x 149, 24 bits, compression 0, 0 colour entries, stride 684\n");
+    EXPECT_EQ(outcome.out, "standard input: 227 x 149, 24 bits, compression 0, 0 colour entries, stride 684; stored as BMP, 24 bits\n");
 }
 
 // Every command that reads or writes a picture takes "-".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing images into contexts, images from device-dependent bitmaps, and palettes for images.
 #include <velmoro/dib.h>
 #include <velmoro/dib_palette.h>
@@ -126,7 +127,22 @@ INSTANTIATE_TEST_SUITE_P(Depths, DrawAtEveryDepth,
                          ::testing::Values(ImageSpec{1, 1, 1}, ImageSpec{1, 1, 4}, ImageSpec{1, 1, 8},
                                            ImageSpec{1, 1, 8, BI_RGB, 20}, ImageSpec{1, 1, 16},
                                            ImageSpec{1, 1, 16, BI_BITFIELDS}, ImageSpec{1, 1, 24},
-                                           ImageSpec{1, 1, 24, BI_BITFIELDS}));
+                                           ImageSpec{1, 1, 24, BI_BITFIELDS}, ImageSpec{1, 1, 32},
+                                           ImageSpec{1, 1, 32, BI_BITFIELDS}));
+
+// 32-bit pixels are blue, green, red and an unused byte, whatever that byte holds.
+TEST(Draw, ThirtyTwoBitPixelsIgnoreTheirFourthByte)
+{
+    Canvas canvas(3, 1);
+    TestImage image(ImageSpec{3, 1, 32});
+    const BYTE pixels[12] = {0x10, 0x20, 0x30, 0xFF, 0x40, 0x50, 0x60, 0x00, 0x70, 0x80, 0x90, 0x7F};
+    std::memcpy(image.GetBmpBitsAddress(), pixels, sizeof pixels);
+    const BITMAPINFO* info = image.GetBmpInfoAddress();
+    EXPECT_EQ(StretchDIBits(canvas.hdc, 0, 0, 3, 1, 0, 0, 3, 1, pixels, info, DIB_RGB_COLORS, SRCCOPY), 1);
+    EXPECT_EQ(canvas.At(0, 0), RGB(0x30, 0x20, 0x10));
+    EXPECT_EQ(canvas.At(2, 0), RGB(0x90, 0x80, 0x70));
+
+}
 
 TEST(Draw, EmptyImageOrNoContextDrawsNothing)
 {

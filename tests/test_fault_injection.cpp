@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every allocation an operation makes may fail: the operation then reports it
 // (DIB_ERR_NO_MEMORY, or the count or 0 its interface gives) and leaves every
 // image it touches exactly as it was. The sanitizer build adds that none of
@@ -5,6 +6,7 @@
 #include <velmoro/dib_collection.h>
 #include <velmoro/dib_palette.h>
 #include <velmoro/jpeg.h>
+#include <velmoro/picture_io.h>
 #include <velmoro/platform/file.h>
 
 #include "collection_helpers.h"
@@ -151,6 +153,36 @@ TEST(AllocationFailure, JpegLoadsKeepTheOldImageAndReleaseTheRecord)
     EXPECT_EQ(codec.JpgInitConversion(), IJL_MEMORY_ERROR);
     velmoro_test_fail_allocation_at(0);
     EXPECT_EQ(codec.JpgGetProperties(), nullptr);
+}
+
+// Pictures read from memory and written into memory: a failed allocation gives
+// DIB_ERR_NO_MEMORY (DIB_ERR_JPEG when the codec's record is the one that
+// fails), keeps the image, and writes nothing.
+TEST(AllocationFailure, PictureReadsAndWritesKeepTheImageAndWriteNothing)
+{
+    TestImage source(ImageSpec{13, 7, 16}, 3);
+    TestImage image(ImageSpec{3, 3, 8}, 2);
+    const auto jpegRecordFirst = [](int failAt) { return failAt == 1 ? DIB_ERR_JPEG : DIB_ERR_NO_MEMORY; };
+    for (int format : {PICTURE_FORMAT_BMP, PICTURE_FORMAT_PNG, PICTURE_FORMAT_JPEG}) {
+        SCOPED_TRACE(format);
+        const PictureWriteOptions options = DefaultPictureWriteOptions(format);
+        const int writeAllocations = FailEachAllocation({&source}, [&] {
+            CMemFile file;
+            const DWORD code = WritePicture(source, file, options);
+            EXPECT_TRUE(code == DIB_OK || file.GetLength() == 0);
+            return code;
+        });
+        EXPECT_GE(writeAllocations, format == PICTURE_FORMAT_BMP ? 0 : 2);
+
+        CMemFile file;
+        ASSERT_EQ(WritePicture(source, file, options), DIB_OK);
+        const std::vector<BYTE> bytes = FileBytes(file);
+        EXPECT_GE(FailEachAllocation({&image},
+                                     [&] { return LoadPicture(image, bytes.data(), bytes.size(), DefaultPictureReadOptions()); },
+                                     format == PICTURE_FORMAT_JPEG ? std::function<DWORD(int)>(jpegRecordFirst) : NoMemory),
+                  2);
+        EXPECT_EQ(image.GetWidth(), 13);
+    }
 }
 
 // An editing operation on image A with B as the other image, and the number of

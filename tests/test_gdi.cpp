@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The graphics layer on its own: contexts, the stretch copy's edges, bitmaps, palettes, regions.
 #include <velmoro/platform/gdi.h>
 
@@ -85,7 +86,7 @@ TEST(Gdi, StretchRefusesWhatItCannotDraw)
 {
     Canvas canvas(2, 2);
     const BYTE bits[8] = {};
-    EXPECT_EQ(Dib(1, 1, 32).Draw(canvas.hdc, bits), 0);
+    EXPECT_EQ(Dib(1, 1, 32, BI_BITFIELDS, {0xFF, 0xFF00, 0xFF0000}).Draw(canvas.hdc, bits), 0);
     EXPECT_EQ(Dib(1, 1, 2).Draw(canvas.hdc, bits), 0);
     EXPECT_EQ(Dib(1, -1, 24).Draw(canvas.hdc, bits), 0);
     EXPECT_EQ(Dib(1, 1, 8, BI_RLE8).Draw(canvas.hdc, bits), 0);

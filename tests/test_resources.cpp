@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bitmap resources embedded in the test program and in loaded libraries, and
 // the module functions underneath them.
 #include <velmoro/dib.h>
@@ -145,6 +146,42 @@ TEST(BitmapResources, RefusalsLeaveTheImageAsItWas)
     EXPECT_EQ(image.GetWidth(), 1);
     EXPECT_EQ(pixel[0], 0x11);
     EXPECT_EQ(pixel[2], 0x33);
+}
+
+// As for files: 5-5-5 masks give the BI_RGB record, the table moved up behind
+// the header; 5-6-5 masks stay.
+TEST(BitmapResources, SpelledOut555MasksBecomeThePlain16BitRecord)
+{
+    LoadedModule bad(VELMORO_TEST_BAD_RESOURCE_MODULE);
+    auto serve = reinterpret_cast<void (*)(const unsigned char*, uint32_t)>(
+        GetProcAddress(bad.get(), "velmoro_test_set_file_resource"));
+    ASSERT_NE(serve, nullptr);
+    struct PackedDib {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+        RGBQUAD entry;
+        BYTE rows[8];
+    };
+    PackedDib dib{{40, 2, 2, 1, 16, BI_BITFIELDS, 0, 0, 0, 1, 0},
+                  {0x7C00, 0x03E0, 0x001F},
+                  {1, 2, 3, 0},
+                  {0x11, 0x22, 0x33, 0x44, 0, 0, 0x55, 0x66}};
+    for (const DWORD red : {0x7C00u, 0xF800u}) {
+        dib.masks[0] = red;
+        dib.masks[1] = red == 0x7C00 ? 0x03E0 : 0x07E0;
+        serve(reinterpret_cast<const unsigned char*>(&dib), sizeof dib);
+        CDib image;
+        ASSERT_EQ(image.Load(bad.get(), 100), DIB_OK);
+        const bool plain = red == 0x7C00;
+        EXPECT_EQ(image.GetCompression(), plain ? BI_RGB : BI_BITFIELDS);
+        EXPECT_EQ(image.GetColorEntrySize(), plain ? 4 : 16);
+        const RGBQUAD* entry = reinterpret_cast<const RGBQUAD*>(
+            reinterpret_cast<const BYTE*>(image.GetBmpInfoAddress()) + (plain ? 40 : 52));
+        EXPECT_EQ(entry->rgbRed, 3);
+        EXPECT_EQ(std::vector<BYTE>(image.GetBmpBitsAddress(), image.GetBmpBitsAddress() + 8),
+                  std::vector<BYTE>(dib.rows, dib.rows + 8));
+    }
+    serve(nullptr, 0);
 }
 
 TEST(Modules, LoadResolveAndFree)

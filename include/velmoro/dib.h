@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// CDib: one device-independent bitmap held in two blocks, the info block
 /// (40-byte header, optional bit-field masks, colour table) and the pixel block
@@ -13,6 +14,10 @@
 
 class CFile;
 class CJPeg;
+
+namespace velmoro {
+class DibBlockAccess;
+}
 
 /// The version of the exported interface: always 1.
 extern "C" VELMORO_API int GetRenderInterfaceVersion();
@@ -199,6 +204,8 @@ protected:
 
     /// Releases the present blocks and takes ownership of the given ones.
     void ReplaceBlocks(BITMAPINFO* info, BYTE* bits);
+    /// The library's readers outside this class hand over new blocks through it.
+    friend class velmoro::DibBlockAccess;
 
     BITMAPINFO* m_pBmpInfo;  ///< The info block, NULL when the image is empty.
     BYTE* m_pBmpBits;        ///< The pixel block, NULL when the image is empty.

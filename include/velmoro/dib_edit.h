@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// CDibEdit: the pixel operations over a CDib. Operations with a SIMD twin pick
 /// it when m_bMMXEnabled is set, read once per call.
@@ -327,13 +328,13 @@ protected:
     /// GetColorFromPoint at 24 bits, the point as x and stored row: DIB_ERR_NOT_24BIT for another depth.
     DWORD Get24BitColorFromPoint(CPoint point, DWORD* color);
 
-    /// Non-zero: the operations with a SIMD twin use it. Shared by every object;
-    /// set by TryEnableMMXSupport.
-    /// Reads the flag atomically: another thread may switch it at any time.
+    /// Reads m_bMMXEnabled atomically: another thread may switch it at any time.
     static int IsMMXEnabled() { return __atomic_load_n(&m_bMMXEnabled, __ATOMIC_RELAXED); }
-    /// Writes the flag atomically.
+    /// Writes m_bMMXEnabled atomically.
     static void SetMMXEnabled(int enabled) { __atomic_store_n(&m_bMMXEnabled, enabled, __ATOMIC_RELAXED); }
 
+    /// Non-zero: the operations with a SIMD twin use it. Shared by every object;
+    /// set by TryEnableMMXSupport, and read and written only atomically.
     static int m_bMMXEnabled;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// CJPeg: the binding to the JPEG codec module and its properties record.
 ///
@@ -61,7 +62,7 @@ struct JPEG_CORE_PROPERTIES {
     DWORD DIBPadBytes;        ///< Bytes after each row.
     DWORD DIBChannels;        ///< Bytes per pixel of the buffer: 3.
     IJL_COLOR DIBColor;       ///< Channel order of the buffer: IJL_BGR, IJL_RGB or IJL_OTHER.
-    DWORD DIBSubsampling;     ///< Unused; 0.
+    DWORD DIBSubsampling;     ///< For writing a colour JPEG, its chroma sampling: 444, 422 or 420 (0 means 420).
     const char* JPGFile;      ///< The JPEG file of the file modes.
     BYTE* JPGBytes;           ///< The JPEG stream or buffer of the stream modes.
     /// Stream size for reading; for mode 9 the buffer's capacity, then the bytes written.
@@ -72,7 +73,8 @@ struct JPEG_CORE_PROPERTIES {
     DWORD JPGHeight;    ///< Height in pixels.
     DWORD JPGChannels;  ///< Colour components: 1 grey, 3 colour, 4 CMYK.
     //@}
-    /// For writing: IJL_G gives a grey JPEG, any other value a YCbCr one (4:2:0).
+    /// For writing: IJL_G gives a grey JPEG, any other value a YCbCr one
+    /// (sampled as DIBSubsampling says).
     IJL_COLOR JPGColor;
     /// Encoding quality, 1 to 100.
     DWORD JPGQuality;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BMP files and packed-DIB resources in and out of the image record. Every
 // size is computed in 64 bits and checked against the bytes actually present
 // before anything is allocated.
@@ -7,6 +8,7 @@
 
 #include "core/blocks.h"
 #include "core/dib_layout.h"
+#include "core/pixel_layouts.h"
 
 #include <cstring>
 
@@ -17,6 +19,14 @@ namespace {
 constexpr WORD kBmpSignature = 0x4D42;  // "BM"
 constexpr uint32_t kFileHeaderBytes = sizeof(BITMAPFILEHEADER);
 constexpr uint32_t kCoreHeaderBytes = sizeof(BITMAPCOREHEADER);
+
+// Bit fields at 16 bits are read everywhere as 5-6-5. A file whose masks spell
+// out the plain 5-5-5 layout is recorded as what it is, BI_RGB at 16 bits: the
+// same pixel bytes, no masks behind the header.
+bool IsSpelledOut555(const BITMAPINFOHEADER& header, const void* masks)
+{
+    return header.biBitCount == 16 && header.biCompression == BI_BITFIELDS && MasksEqual(masks, kMasks555);
+}
 
 BITMAPINFOHEADER WidenCoreHeader(const BITMAPCOREHEADER& core)
 {
@@ -101,13 +111,22 @@ DWORD CDib::Load(CFile& file, int bClose)
     if (fileHeader.bfOffBits > length || static_cast<uint64_t>(pixelBytes) > length - fileHeader.bfOffBits)
         return DIB_ERR_FILE_IO;
 
-    BlockPtr<BITMAPINFO> info = MakeBlock<BITMAPINFO>(kInfoHeaderBytes + tableBytes);
+    DWORD masks[3] = {};
+    if (!coreHeader && header.biCompression == BI_BITFIELDS && file.Read(masks, sizeof masks) < sizeof masks)
+        return DIB_ERR_FILE_IO;
+    if (IsSpelledOut555(header, masks))
+        header.biCompression = BI_RGB;
+    const uint64_t masksKept = !coreHeader && header.biCompression == BI_BITFIELDS ? sizeof masks : 0;
+
+    BlockPtr<BITMAPINFO> info = MakeBlock<BITMAPINFO>(InfoBlockBytes(&header));
     if (!info)
         return DIB_ERR_NO_MEMORY;
     std::memcpy(info.get(), &header, kInfoHeaderBytes);
     BYTE* table = reinterpret_cast<BYTE*>(info.get()) + kInfoHeaderBytes;
     if (!coreHeader) {
-        if (file.Read(table, static_cast<UINT>(tableBytes)) < tableBytes)
+        std::memcpy(table, masks, masksKept);
+        const uint64_t entryBytes = 4 * entries;
+        if (file.Read(table + masksKept, static_cast<UINT>(entryBytes)) < entryBytes)
             return DIB_ERR_FILE_IO;
     } else {
         RGBQUAD* quads = reinterpret_cast<RGBQUAD*>(table);
@@ -167,11 +186,18 @@ DWORD CDib::Load(HINSTANCE hInstance, UINT nID)
     if (pixelBytes < static_cast<uint64_t>(rowsBytes) || infoBytes + pixelBytes > available)
         return DIB_ERR_FILE_IO;
 
-    BlockPtr<BITMAPINFO> info = MakeBlock<BITMAPINFO>(infoBytes);
+    // The masks lie inside infoBytes, which the size checks above have covered.
+    const bool plain555 = IsSpelledOut555(header, data + kInfoHeaderBytes);
+    const uint64_t masksDropped = plain555 ? kBitfieldMaskBytes : 0;
+    BlockPtr<BITMAPINFO> info = MakeBlock<BITMAPINFO>(infoBytes - masksDropped);
     BlockPtr<BYTE> bits = MakeBlock(pixelBytes);
     if (!info || !bits)
         return DIB_ERR_NO_MEMORY;
-    std::memcpy(info.get(), data, infoBytes);
+    std::memcpy(info.get(), data, kInfoHeaderBytes);
+    std::memcpy(reinterpret_cast<BYTE*>(info.get()) + kInfoHeaderBytes, data + kInfoHeaderBytes + masksDropped,
+                infoBytes - kInfoHeaderBytes - masksDropped);
+    if (plain555)
+        info->bmiHeader.biCompression = BI_RGB;
     std::memcpy(bits.get(), data + infoBytes, pixelBytes);
     ReplaceBlocks(info.release(), bits.release());
     return DIB_OK;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Blank images: the three standard colour tables and the fill routines.
 #include <velmoro/dib.h>
 
@@ -132,10 +133,8 @@ DWORD CDib::Create(int width, int height, int bitCount, DWORD fillColor, DWORD f
     header.biBitCount = static_cast<WORD>(bitCount);
     header.biCompression = masks565 ? BI_BITFIELDS : BI_RGB;
     BYTE* behindHeader = reinterpret_cast<BYTE*>(info.get()) + kInfoHeaderBytes;
-    if (masks565) {
-        const DWORD masks[3] = {0x0000F800, 0x000007E0, 0x0000001F};
-        std::memcpy(behindHeader, masks, sizeof masks);
-    }
+    if (masks565)
+        std::memcpy(behindHeader, kMasks565, sizeof kMasks565);
 
     RGBQUAD* table = reinterpret_cast<RGBQUAD*>(behindHeader);
     switch (bitCount) {

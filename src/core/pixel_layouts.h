@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two 16-bit layouts and the channel rules: reduction by truncation,
 // expansion by shifting (low bits zero, no replication).
 #ifndef VELMORO_SRC_CORE_PIXEL_LAYOUTS_H
@@ -7,8 +8,21 @@
 #include <velmoro/types.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace velmoro {
+
+// Bit-field masks as a header spells them: the two 16-bit layouts, and
+// blue, green, red in the low three bytes of a 32-bit pixel.
+constexpr DWORD kMasks565[3] = {0xF800, 0x07E0, 0x001F};
+constexpr DWORD kMasks555[3] = {0x7C00, 0x03E0, 0x001F};
+constexpr DWORD kMasks888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+
+// Whether the three masks at `masks` (any alignment) are `expected`.
+inline bool MasksEqual(const void* masks, const DWORD (&expected)[3])
+{
+    return std::memcmp(masks, expected, sizeof expected) == 0;
+}
 
 // Only the exact 5-6-5 selector picks 5-6-5; every other value means 5-5-5.
 inline bool IsFormat565(DWORD format)

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 // Device-dependent bitmaps and their rows read back as DIBs.
 #include "platform/gdi_objects.h"
 
 #include "core/dib_layout.h"
+#include "core/pixel_layouts.h"
 
 #include <algorithm>
 #include <climits>
@@ -59,9 +61,6 @@ using namespace velmoro;
 using namespace velmoro::gdi;
 
 namespace {
-
-constexpr DWORD kMasks565[3] = {0xF800, 0x07E0, 0x001F};
-constexpr DWORD kMasks888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
 
 bool IsReadableDibHeader(const BITMAPINFOHEADER& header)
 {

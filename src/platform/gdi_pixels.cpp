@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Row decoders and encoders of the graphics layer, one per depth.
 #include "platform/gdi_pixels.h"
 
+#include "core/dib_layout.h"
 #include "core/pixel_layouts.h"
+
+#include <algorithm>
 
 #include <cstring>
 
@@ -86,6 +90,13 @@ void DecodeIndexed(const BYTE* row, int64_t x0, int64_t count, const PixelFormat
 }
 
 template <int Bits>
+void UnpackIndexed(const BYTE* row, int64_t x0, int64_t count, BYTE* out)
+{
+    for (int64_t i = 0; i < count; ++i)
+        out[i] = static_cast<BYTE>(IndexAt<Bits>(row, x0 + i));
+}
+
+template <int Bits>
 void EncodeIndexed(const Xrgb* pixels, int64_t count, const PixelFormat& format, BYTE* row, int64_t x0)
 {
     NearestIndex nearest(format, 1 << Bits);
@@ -99,6 +110,57 @@ Xrgb FromBgr(Bgr bgr)
 }
 
 }  // namespace
+
+bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format)
+{
+    const BITMAPINFOHEADER& header = info->bmiHeader;
+    if (header.biSize != kInfoHeaderBytes || header.biWidth <= 0 || header.biHeight <= 0)
+        return false;
+    const BYTE* table = reinterpret_cast<const BYTE*>(info) + kInfoHeaderBytes;
+    format.bitCount = header.biBitCount;
+    switch (header.biBitCount) {
+    case 1:
+    case 4:
+    case 8: {
+        if (header.biCompression != BI_RGB)
+            return false;
+        format.colorCount = static_cast<int>(std::min<uint64_t>(ColorEntryCount(info), 1u << header.biBitCount));
+        for (int i = 0; i < format.colorCount; ++i) {
+            RGBQUAD quad;
+            std::memcpy(&quad, table + 4 * i, sizeof quad);
+            format.colors[i] = MakeXrgb(quad.rgbRed, quad.rgbGreen, quad.rgbBlue);
+        }
+        return true;
+    }
+    case 16: {
+        if (header.biCompression == BI_RGB)
+            return true;
+        if (header.biCompression != BI_BITFIELDS)
+            return false;
+        format.is565 = MasksEqual(table, kMasks565);
+        return format.is565 || MasksEqual(table, kMasks555);
+    }
+    case 24:
+        // Blank 24-bit images may carry BI_BITFIELDS; their pixels are still blue, green, red.
+        return header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
+    case 32:
+        // Blue, green, red and a byte Windows leaves unused; bit fields only in that same order.
+        return header.biCompression == BI_RGB ||
+               (header.biCompression == BI_BITFIELDS && MasksEqual(table, kMasks888));
+    default: return false;
+    }
+}
+
+void UnpackIndices(const BYTE* row, int bitCount, int64_t x0, int64_t count, BYTE* out)
+{
+    switch (bitCount) {
+    case 1: UnpackIndexed<1>(row, x0, count, out); break;
+    case 2: UnpackIndexed<2>(row, x0, count, out); break;
+    case 4: UnpackIndexed<4>(row, x0, count, out); break;
+    case 8: UnpackIndexed<8>(row, x0, count, out); break;
+    default: break;
+    }
+}
 
 void DecodeRow(const BYTE* row, int64_t x0, int64_t count, const PixelFormat& format, Xrgb* out)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StretchDIBits: nearest-neighbour copy of a DIB into a context's surface, with
 // mirroring and clipping on both sides.
 #include "platform/gdi_objects.h"
@@ -13,48 +14,6 @@ using namespace velmoro;
 using namespace velmoro::gdi;
 
 namespace {
-
-constexpr DWORD kMasks565[3] = {0xF800, 0x07E0, 0x001F};
-constexpr DWORD kMasks555[3] = {0x7C00, 0x03E0, 0x001F};
-
-// The DIB's pixel format, or false for one this call does not draw.
-bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format)
-{
-    const BITMAPINFOHEADER& header = info->bmiHeader;
-    if (header.biSize != kInfoHeaderBytes || header.biWidth <= 0 || header.biHeight <= 0)
-        return false;
-    const BYTE* table = reinterpret_cast<const BYTE*>(info) + kInfoHeaderBytes;
-    format.bitCount = header.biBitCount;
-    switch (header.biBitCount) {
-    case 1:
-    case 4:
-    case 8: {
-        if (header.biCompression != BI_RGB)
-            return false;
-        format.colorCount = static_cast<int>(std::min<uint64_t>(ColorEntryCount(info), 1u << header.biBitCount));
-        for (int i = 0; i < format.colorCount; ++i) {
-            RGBQUAD quad;
-            std::memcpy(&quad, table + 4 * i, sizeof quad);
-            format.colors[i] = MakeXrgb(quad.rgbRed, quad.rgbGreen, quad.rgbBlue);
-        }
-        return true;
-    }
-    case 16: {
-        if (header.biCompression == BI_RGB)
-            return true;
-        if (header.biCompression != BI_BITFIELDS)
-            return false;
-        DWORD masks[3];
-        std::memcpy(masks, table, sizeof masks);
-        format.is565 = std::equal(masks, masks + 3, kMasks565);
-        return format.is565 || std::equal(masks, masks + 3, kMasks555);
-    }
-    case 24:
-        // Blank 24-bit images may carry BI_BITFIELDS; their pixels are still blue, green, red.
-        return header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
-    default: return false;
-    }
-}
 
 // One axis of the copy: a destination extent [start, start + extent) and the
 // source extent it samples. Each destination pixel takes the source pixel under

@@ -1,4 +1,6 @@
-// Builds against the installed package and loads the bitmap it embedded.
+// SPDX-License-Identifier: MIT
+// Builds against the installed package, loads the bitmap it embedded and reads
+// pictures through the installed picture reader.
 #include <velmoro/velmoro.h>
 
 #include <cstdio>
@@ -30,6 +32,14 @@ int main()
     // The installed header and the installed library tell the same version.
     if (std::strcmp(VelmoroVersion(), VELMORO_VERSION_STRING) != 0)
         return 8;
+    // Every picture through the installed reader.
+    CDib picture;
+    if (LoadPicture(picture, CONSUMER_DATA_DIR "/bmp_compat/im_v5_rgb24.bmp") != DIB_OK || picture.GetWidth() != 13 ||
+        picture.GetBitCount() != 24)
+        return 9;
+    if (LoadPicture(picture, CONSUMER_DATA_DIR "/picture/palette4_interlaced.png") != DIB_OK ||
+        picture.GetWidth() != 19 || picture.GetBitCount() != 8 || picture.GetNumColorEntry() != 11)
+        return 10;
     std::puts("consumer: ok");
     return 0;
 }

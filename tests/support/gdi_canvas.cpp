@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/gdi_canvas.h"
 
 namespace velmoro_test {
@@ -10,6 +11,7 @@ DWORD PicturePixel(const CDib& image, int x, int y)
     switch (bits) {
     case 16: return static_cast<DWORD>(row[2 * x] | (row[2 * x + 1] << 8));
     case 24: return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    case 32: return RGB(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
     default: {
         const int bit = x * bits;
         return (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
@@ -22,7 +24,8 @@ COLORREF PictureColor(const CDib& image, int x, int y)
     const DWORD pixel = PicturePixel(image, x, y);
     const bool bitfields = image.GetCompression() == BI_BITFIELDS;
     switch (image.GetBitCount()) {
-    case 24: return pixel;
+    case 24:
+    case 32: return pixel;
     case 16:
         if (bitfields)
             return RGB((pixel >> 11) << 3, ((pixel >> 5) & 0x3F) << 2, (pixel & 0x1F) << 3);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing targets for tests and an independent reading of image pixels.
 #ifndef VELMORO_TESTS_SUPPORT_GDI_CANVAS_H
 #define VELMORO_TESTS_SUPPORT_GDI_CANVAS_H
@@ -7,7 +8,7 @@
 namespace velmoro_test {
 
 // The stored value of picture pixel (x, y), y from the top: an index, a 16-bit
-// word, or for 24 bits the colour as 0x00BBGGRR.
+// word, or for 24 and 32 bits the colour as 0x00BBGGRR.
 DWORD PicturePixel(const CDib& image, int x, int y);
 // Its colour (0x00BBGGRR); 16-bit channels widen by shifting, missing entries are black.
 COLORREF PictureColor(const CDib& image, int x, int y);

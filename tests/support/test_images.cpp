@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/test_images.h"
 
 #include <algorithm>
@@ -43,8 +44,9 @@ TestImage::TestImage(const ImageSpec& spec, uint32_t seed)
     auto* bits = static_cast<BYTE*>(std::malloc(static_cast<size_t>(stride) * spec.height + 1));
     std::memcpy(info, &header, sizeof header);
     if (spec.compression == BI_BITFIELDS) {
-        const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
-        std::memcpy(reinterpret_cast<BYTE*>(info) + 40, masks, sizeof masks);
+        const DWORD masks565[3] = {0xF800, 0x07E0, 0x001F};
+        const DWORD masks888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+        std::memcpy(reinterpret_cast<BYTE*>(info) + 40, spec.bitCount == 32 ? masks888 : masks565, sizeof masks565);
     }
     ReplaceBlocks(info, bits);
     Randomize(seed);

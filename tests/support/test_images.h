@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images for tests: any size, depth and layout, filled with seeded random bytes,
 // and the hooks a test needs into protected state.
 #ifndef VELMORO_TESTS_SUPPORT_TEST_IMAGES_H
@@ -28,7 +29,7 @@ struct ImageSpec {
     int width = 1;
     int height = 1;
     int bitCount = 24;
-    DWORD compression = BI_RGB;  // BI_BITFIELDS adds the three 5-6-5 masks
+    DWORD compression = BI_RGB;  // BI_BITFIELDS adds three masks: 5-6-5, or 8-8-8 at 32 bits
     int colorEntries = -1;       // -1: the default for the depth (biClrUsed 0)
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch.h"
 
 #include "image_input.h"
@@ -101,7 +102,7 @@ std::optional<Failure> ProcessPicture(const PictureStep& step, const std::string
         CDibEdit image;
         LoadInput(in, image);
         step.apply(image, in);
-        SaveOutput(image, out, step.jpegQuality, format);
+        SaveOutput(image, out, step.jpeg, format);
         return std::nullopt;
     } catch (const Failure& failure) {
         return failure;
@@ -128,7 +129,7 @@ int RunOne(const Command& command, const Arguments& args, const std::vector<std:
     CDibEdit image;
     LoadInput(in, image);
     step.apply(image, InputName(in));
-    WriteOutput(image, out, step.jpegQuality, outputFormat);
+    WriteOutput(image, out, step.jpeg, outputFormat);
     return 0;
 }
 
@@ -202,12 +203,12 @@ int OutputFormat(const Arguments& args, const std::string& out)
     return FormatForName(out);
 }
 
-void WriteOutput(CDib& image, const std::string& out, int jpegQuality, int format)
+void WriteOutput(CDib& image, const std::string& out, const JpegSettings& jpeg, int format)
 {
     if (IsStandardStream(out))
-        WriteStandardOutput(image, jpegQuality, format);
+        WriteStandardOutput(image, jpeg, format);
     else
-        SaveOutput(image, out, jpegQuality, format);
+        SaveOutput(image, out, jpeg, format);
 }
 
 std::string PictureUsage(const std::string& own)

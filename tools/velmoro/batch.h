@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Commands that turn one picture into another, run on one picture (IN OUT) or
 // on many (IN... --out-dir DIR), the many on several threads with a progress bar.
 #ifndef VELMORO_TOOLS_BATCH_H
@@ -21,7 +22,7 @@ std::string PictureUsageForms(const std::string& name, const std::string& own);
 int OutputFormat(const Arguments& args, const std::string& out);
 
 // Writes the picture to the file `out`, or to standard output for "-".
-void WriteOutput(CDib& image, const std::string& out, int jpegQuality, int format);
+void WriteOutput(CDib& image, const std::string& out, const JpegSettings& jpeg, int format);
 
 // Loads, changes and writes each picture; for many, goes on past a failing one,
 // prints a summary and returns 1 when any failed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro blend: mix two images of the same size with one weight.
 #include "batch.h"
 #include "command.h"
@@ -28,7 +29,7 @@ int RunBlend(const Arguments& args)
         throw Failure(secondName, SizeText(b) + ", where " + firstName + " is " + SizeText(a) +
                                   ": the two pictures must be of one size");
     CheckOperation(code, secondName, b);
-    WriteOutput(a, out, kDefaultJpegQuality, format);
+    WriteOutput(a, out, JpegSettings(), format);
     return 0;
 }
 

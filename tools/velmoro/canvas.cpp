@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas.h"
 
 #include <velmoro/platform/gdi.h>
@@ -43,12 +44,16 @@ private:
 
 DWORD DrawIntoMemoryContext(CDib& image, int width, int height, CDib& drawn)
 {
+    if (image.IsEmpty() || image.GetWidth() <= 0 || image.GetHeight() <= 0)
+        return DIB_ERR_EMPTY;
     Canvas canvas(width, height);
     if (!canvas.IsReady())
         return DIB_ERR_BITMAP;
-    CDC dc(canvas.Context());
-    const CRect destination(0, 0, width, height);
-    image.Draw(dc, &destination, NULL);
+    // What CDib::Draw does for the whole image, with the result it drops: no
+    // line drawn means a DIB the context cannot draw.
+    if (StretchDIBits(canvas.Context(), 0, 0, width, height, 0, 0, image.GetWidth(), image.GetHeight(),
+                      image.GetBmpBitsAddress(), image.GetBmpInfoAddress(), DIB_RGB_COLORS, SRCCOPY) == 0)
+        return DIB_ERR_BAD_DEPTH;
     canvas.Deselect();
     return drawn.CreateDIBFromBitmap(canvas.Bitmap(), NULL, DIB_FORMAT_555);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Subcommands of the velmoro program register themselves at start-up, one file
 // per family. main() parses the arguments against the command's usage line,
 // runs it, and turns a UsageError (status 2) or a Failure (status 1) into one
@@ -22,7 +23,7 @@ namespace velmoro_tool {
 struct PictureStep {
     // Changes the picture read from `in` into the one to write; throws a Failure.
     std::function<void(CDibEdit& image, const std::string& in)> apply;
-    int jpegQuality = kDefaultJpegQuality;
+    JpegSettings jpeg;
 };
 
 struct Command {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro compose: draw one image over another with an optional key colour.
 #include "batch.h"
 #include "command.h"
@@ -44,7 +45,7 @@ int RunCompose(const Arguments& args)
         throw Failure(overlayName, "at " + std::to_string(at.x) + "," + std::to_string(at.y) +
                                        " it falls outside the " + SizeText(base) + " picture " + baseName);
     CheckOperation(code, overlayName, overlay);
-    WriteOutput(result, out, kDefaultJpegQuality, format);
+    WriteOutput(result, out, JpegSettings(), format);
     return 0;
 }
 

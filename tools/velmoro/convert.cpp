@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 // velmoro convert: change an image's bit depth or file format.
 #include "command.h"
 #include "image_output.h"
 
 #include <velmoro/dib_edit.h>
+#include <velmoro/picture_io.h>
 
 namespace velmoro_tool {
 namespace {
@@ -30,10 +32,8 @@ PictureStep PrepareConvert(const Arguments& args, int outputFormat)
         throw UsageError("--layout and --dither go with --bits 16");
     if (outputFormat == PICTURE_FORMAT_JPEG && bits == 16)
         throw UsageError("a JPEG file holds 24 bits");
-    if (outputFormat != PICTURE_FORMAT_JPEG && outputFormat != PICTURE_FORMAT_AUTO && args.Has("--quality"))
-        throw UsageError("--quality goes with JPEG output (OUT ending in .jpg or .jpeg, or --format jpeg)");
     PictureStep step;
-    step.jpegQuality = args.Int("--quality", 1, 100, kDefaultJpegQuality);
+    step.jpeg = JpegSettingsFrom(args, outputFormat);
     const DWORD layout = args.Layout("--layout", DIB_FORMAT_555);
     const bool dither = args.Has("--dither");
     step.apply = [bits, layout, dither](CDibEdit& image, const std::string& in) {
@@ -46,15 +46,16 @@ PictureStep PrepareConvert(const Arguments& args, int outputFormat)
 }
 
 const CommandRegistration kConvert{
-    {"convert", "change the bit depth (16 or 24 bits) or write as BMP or JPEG",
-     "[--bits 16|24] [--layout 555|565] [--dither] [--quality N]",
-     "Reads IN and writes OUT, converted to 24 bits or to 16 bits in the 5-5-5\n"
-     "layout (the default) or 5-6-5; without --bits the depth stays. --dither adds\n"
-     "noise before the reduction to 16 bits so that gradients do not band. An OUT\n"
-     "ending in .jpg or .jpeg is encoded from 24 bits with quality N (1 to 100,\n"
-     "default 90).\n\n"
+    {"convert", "change the bit depth (16 or 24 bits) or write as BMP, PNG or JPEG",
+     "[--bits 16|24] [--layout 555|565] [--dither] [--quality N] [--subsampling 444|422|420]",
+     "Reads IN (any BMP, PNG or JPEG) and writes OUT, converted to 24 bits or to\n"
+     "16 bits in the 5-5-5 layout (the default) or 5-6-5; without --bits the depth\n"
+     "stays. --dither adds noise before the reduction to 16 bits so that gradients\n"
+     "do not band. OUT's name (or --format) says the format: .bmp, .png, or .jpg\n"
+     "and .jpeg, encoded from 24 bits with quality N (1 to 100, default 90) and the\n"
+     "chroma sampling given (default 4:4:4 at quality 90 and above, 4:2:0 below).\n\n"
      "examples: velmoro convert photo.bmp photo16.bmp --bits 16 --layout 565 --dither\n"
-     "          velmoro convert scan.bmp scan.jpg --quality 80",
+     "          velmoro convert scan.png scan.jpg --quality 80 --subsampling 422",
      nullptr, PrepareConvert}};
 
 }  // namespace

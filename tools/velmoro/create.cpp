@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro create: a blank image of one colour.
 #include "batch.h"
 #include "command.h"
@@ -17,7 +18,7 @@ int RunCreate(const Arguments& args)
     Check(image.Create(size.width, size.height, args.Int("--bits", 1, 24), args.Color("--color", 0),
                        args.Layout("--layout", DIB_FORMAT_555)),
           OutputName(out));
-    WriteOutput(image, out, kDefaultJpegQuality, format);
+    WriteOutput(image, out, JpegSettings(), format);
     return 0;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro crop, join, flip and interlace: geometry edits.
 #include "batch.h"
 #include "command.h"
@@ -40,7 +41,7 @@ int RunJoin(const Arguments& args)
     LoadInput(second, other);
     BringToOneDepth(first, InputName(firstFile), other, InputName(second), args.Has("--verbose"));
     CheckOperation(horizontal ? first.JoinHorz(other, fill) : first.JoinVert(other, fill), InputName(second), other);
-    WriteOutput(first, out, kDefaultJpegQuality, format);
+    WriteOutput(first, out, JpegSettings(), format);
     return 0;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro region and velmoro draw: the key-colour region of an image, and what
 // drawing an image into a memory context produces.
 #include "canvas.h"
@@ -52,10 +53,11 @@ int RunRegion(const Arguments& args)
     return 0;
 }
 
-PictureStep PrepareDraw(const Arguments& args, int)
+PictureStep PrepareDraw(const Arguments& args, int outputFormat)
 {
     const Extent size = args.Size("--size");
     PictureStep step;
+    step.jpeg = JpegSettingsFrom(args, outputFormat);
     step.apply = [size](CDibEdit& image, const std::string& in) {
         CDib drawn;
         CheckOperation(DrawIntoMemoryContext(image, size.width, size.height, drawn), in, image);
@@ -74,7 +76,7 @@ const CommandRegistration kRegion{{"region", "list the region of the pixels that
                                    RunRegion}};
 
 const CommandRegistration kDraw{{"draw", "draw an image stretched into a memory context and save it",
-                                 "--size WxH",
+                                 "--size WxH [--quality N] [--subsampling 444|422|420]",
                                  "Draws the image stretched (nearest neighbour) into a memory device\n"
                                  "context on a W x H 24-bit surface and writes the surface.\n\n"
                                  "example: velmoro draw photo.bmp thumb.bmp --size 160x120",

@@ -1,24 +1,17 @@
-// Image input for every subcommand: BMP or JPEG, told apart by content.
+// SPDX-License-Identifier: MIT
+// Image input for every subcommand: every BMP, PNG and JPEG the library reads.
 #ifndef VELMORO_TOOLS_IMAGE_INPUT_H
 #define VELMORO_TOOLS_IMAGE_INPUT_H
 
 #include <velmoro/dib.h>
-#include <velmoro/jpeg.h>
 
 #include <string>
 #include <vector>
 
 namespace velmoro_tool {
 
-// The project's codec module, loaded on a thread's first use; NULL when it
-// cannot be loaded.
-CJPeg* SharedJpegCodec();
-
-// Loads a JPEG (a file starting FF D8 FF) through the codec, anything else as
-// BMP: through CDib::Load, and when that refuses the header, the compression
-// or top-down rows, through the tolerant reader (LoadBmpTolerant). Result codes
-// as the loaders give them; DIB_ERR_OPEN when the file cannot be opened,
-// DIB_ERR_JPEG for a JPEG without a codec.
+// LoadPicture with the default options: the picture in a form every operation
+// takes (alpha dropped). DIB_ERR_FILE_IO also for a read error of the file.
 // "-" reads all of standard input (DIB_ERR_FILE_IO when it cannot be read).
 DWORD LoadImageFile(const std::string& path, CDib& image);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "standard_streams.h"
 
 #include "command.h"
@@ -84,11 +85,11 @@ bool ReadStandardInput(std::vector<BYTE>& data)
     }
 }
 
-void WriteStandardOutput(CDib& image, int jpegQuality, int format)
+void WriteStandardOutput(CDib& image, const JpegSettings& jpeg, int format)
 {
     const TemporaryFile encoded;
     try {
-        SaveOutput(image, encoded.Path(), jpegQuality, format);
+        SaveOutput(image, encoded.Path(), jpeg, format);
     } catch (const Failure& failure) {
         // The temporary file's name means nothing to the user.
         const std::string message = failure.what();

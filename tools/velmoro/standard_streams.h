@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 // "-" as a picture file: standard input read whole, standard output written
 // whole or not at all.
 #ifndef VELMORO_TOOLS_STANDARD_STREAMS_H
 #define VELMORO_TOOLS_STANDARD_STREAMS_H
+
+#include "image_output.h"
 
 #include <velmoro/dib.h>
 
@@ -28,7 +31,7 @@ bool ReadStandardInput(std::vector<BYTE>& data);
 // Writes the image to standard output in `format` (PICTURE_FORMAT_BMP, _JPEG or
 // _PNG): encoded whole into a temporary file first, so that a picture that
 // fails to encode sends nothing down the pipe. Throws a Failure.
-void WriteStandardOutput(CDib& image, int jpegQuality, int format);
+void WriteStandardOutput(CDib& image, const JpegSettings& jpeg, int format);
 
 }  // namespace velmoro_tool
 

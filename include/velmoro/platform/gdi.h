@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// The small graphics seam: device contexts, device-dependent bitmaps, palettes
 /// and regions. Every handle is checked against the objects alive in the process,
@@ -138,7 +139,8 @@ VELMORO_API COLORREF GetPixel(HDC hdc, int x, int y);
 //@}
 
 /// Nearest-neighbour copy of a 1, 4, 8, 16 (5-5-5, or BI_BITFIELDS with 5-6-5 or
-/// 5-5-5 masks) or 24-bit bottom-up DIB into the context's surface. Source rows are
+/// 5-5-5 masks), 24 or 32-bit (blue, green, red, unused; or BI_BITFIELDS with
+/// 8-8-8 masks) bottom-up DIB into the context's surface. Source rows are
 /// counted from the bottom of the DIB. Each rectangle covers [x, x + w) whatever the
 /// sign of w; a destination extent whose sign differs from the source's mirrors.
 /// Every destination pixel takes the source pixel under its centre; pixels off the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec_guard.h"
 
 #include <jerror.h>
@@ -23,10 +24,30 @@ void ExitOnError(j_common_ptr object)
     }
 }
 
-// Level -1 is a warning: corrupt or truncated data that libjpeg would paper over.
+// Warnings after which libjpeg still decodes the whole picture, as djpeg and
+// every viewer show it: a JFIF revision it does not know, an Adobe colour
+// transform it does not know (it keeps its own guess), stray bytes between the
+// markers ahead of the picture. Stray bytes after entropy-coded data are
+// another matter: a decoder that finished a scan before its data did has most
+// likely read damaged data.
+bool LosesNoData(const CodecErrors& errors)
+{
+    switch (errors.manager.msg_code) {
+    case JWRN_JFIF_MAJOR:
+    case JWRN_ADOBE_XFORM:
+        return true;
+    case JWRN_EXTRANEOUS_DATA:
+        return !errors.headerRead;
+    default:
+        return false;
+    }
+}
+
+// Level -1 is a warning. The others mean corrupt or missing data that libjpeg
+// would paper over with made-up pixels.
 void FailOnWarning(j_common_ptr object, int level)
 {
-    if (level < 0)
+    if (level < 0 && !LosesNoData(ErrorsOf(object)))
         FailWith(object, IJL_ERR_CORRUPT);
 }
 

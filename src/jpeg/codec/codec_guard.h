@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 // libjpeg reports errors by calling error_exit, which must not return. The
-// codec turns every error, and every warning (libjpeg reports damaged data only
-// as a warning and fills in the rest), into a jump back to the entry point with
-// a negative result, so a bad stream never terminates the process.
+// codec turns every error, and every warning of lost data (libjpeg reports
+// damaged data only as a warning and fills in the rest), into a jump back to
+// the entry point with a negative result, so a bad stream never terminates the
+// process and no partial picture passes for a whole one.
 #ifndef VELMORO_SRC_JPEG_CODEC_CODEC_GUARD_H
 #define VELMORO_SRC_JPEG_CODEC_CODEC_GUARD_H
 
@@ -21,6 +23,8 @@ struct CodecErrors {
     // Result of an error that libjpeg reports without a more telling message code.
     IJLERR fallback = IJL_ERR_CORRUPT;
     IJLERR code = IJL_OK;
+    // Set once the markers ahead of the first scan are read.
+    bool headerRead = false;
 };
 // libjpeg hands back the manager's address; the handlers widen it to the whole.
 static_assert(std::is_standard_layout_v<CodecErrors>, "manager first, at the same address");

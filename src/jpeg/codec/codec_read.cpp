@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Header reads and whole-image decodes (I/O modes 0 to 3). Rows are decoded
 // straight into the caller's DIB buffer, in either row order, with the pad
 // bytes zeroed; only 4-channel pictures pass through one row of their own.
@@ -150,6 +151,7 @@ IJLERR ReadJpeg(JPEG_CORE_PROPERTIES& record, bool fromFile, bool wholeImage)
         if (jpeg_read_header(&object, TRUE) != JPEG_HEADER_OK || object.image_width == 0 ||
             object.image_height == 0)
             return IJL_ERR_NO_PICTURE;
+        session.errors.headerRead = true;
         if (wholeImage)
             return DecodeImage(object, record);
         record.JPGWidth = object.image_width;

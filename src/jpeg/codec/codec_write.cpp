@@ -1,5 +1,6 @@
-// Whole-image encodes (I/O modes 8 and 9): a baseline JPEG, YCbCr 4:2:0 or
-// grey, read straight from the caller's DIB rows.
+// SPDX-License-Identifier: MIT
+// Whole-image encodes (I/O modes 8 and 9): a baseline JPEG, YCbCr (4:4:4, 4:2:2
+// or 4:2:0) or grey, read straight from the caller's DIB rows.
 #include "codec_guard.h"
 #include "codec_modes.h"
 #include "dib_rows.h"
@@ -97,6 +98,9 @@ IJLERR CheckDibSource(const JPEG_CORE_PROPERTIES& record)
         return IJL_ERR_BAD_DIB;
     if (record.JPGQuality < 1 || record.JPGQuality > 100)
         return IJL_ERR_BAD_ARGUMENT;
+    if (record.DIBSubsampling != 0 && record.DIBSubsampling != 444 && record.DIBSubsampling != 422 &&
+        record.DIBSubsampling != 420)
+        return IJL_ERR_BAD_ARGUMENT;
     return IJL_OK;
 }
 
@@ -107,8 +111,13 @@ void EncodeImage(jpeg_compress_struct& object, const JPEG_CORE_PROPERTIES& recor
     object.input_components = 3;
     object.in_color_space = record.DIBColor == IJL_RGB ? JCS_EXT_RGB : JCS_EXT_BGR;
     jpeg_set_defaults(&object);
-    if (record.JPGColor == IJL_G)
+    if (record.JPGColor == IJL_G) {
         jpeg_set_colorspace(&object, JCS_GRAYSCALE);
+    } else {
+        // The luma component's sampling factors set the chroma's relative to it.
+        object.comp_info[0].h_samp_factor = record.DIBSubsampling == 444 ? 1 : 2;
+        object.comp_info[0].v_samp_factor = record.DIBSubsampling == 444 || record.DIBSubsampling == 422 ? 1 : 2;
+    }
     jpeg_set_quality(&object, static_cast<int>(record.JPGQuality), TRUE);
     jpeg_start_compress(&object, TRUE);
 
