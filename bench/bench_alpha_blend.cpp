@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alpha blending of two 1920 x 1080 images at 16 bits (5-6-5) and 24 bits:
 // AlphaBlend (no twin) and AlphaBlendDirect, plain against the SSE2 and AVX2 forms,
 // beside a memcpy of the same bytes. Items are pixels.

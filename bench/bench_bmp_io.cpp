@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading and writing 1920 x 1080 BMP files from and to memory, beside memcpy of the same bytes.
 #include <velmoro/dib.h>
 #include <velmoro/platform/file.h>

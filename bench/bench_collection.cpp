@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving and loading a collection of 100 images of 256 x 256 x 24 bits to and
 // from memory, beside memcpy of the same number of bytes.
 #include <velmoro/dib_collection.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour-key compositing of a 1920 x 1080 overlay with about 30 % key pixels,
 // scattered, at 8, 16 and 24 bits: in place (two images) and into a fresh image
 // (three images), plain rows against the SSE2 and AVX2 twins, beside a memcpy of the

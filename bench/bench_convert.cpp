@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Depth conversion at 1920 x 1080: each worker plain, as its SSE2 twin and as its
 // AVX2 twin, beside memcpy of the destination's bytes. Items are pixels, so the
 // items_per_second column reads as pixels per second.

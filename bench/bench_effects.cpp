@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mask, fade and the 3 x 3 filter over a 1920 x 1080 24-bit image, in pixels per
 // second, beside memcpy of the same bytes. The filter runs plain, SSE2 and AVX2.
 #include <velmoro/dib_edit.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Crop, join, flip and interlace on a 1920 x 1080 24-bit picture, each beside
 // memcpy of the same pixel bytes. Items are pixels: items_per_second / 1e6 is
 // megapixels per second.

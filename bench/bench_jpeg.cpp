@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding a 1920 x 1080, quality 90, 4:2:0 JPEG: through CDib::LoadJPEG (file
 // object, codec module, new blocks each time) beside libjpeg-turbo called
 // directly into one bottom-up BGR buffer. Bytes per second count the decoded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding a 1920 x 1080 PNG: through LoadPicture (memory form, new blocks each
 // time, as a program opening one picture after another) beside libpng called
 // directly with the same transformations into one bottom-up BGR buffer, for an

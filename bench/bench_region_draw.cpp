@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Regions from a key colour and drawing into a memory context, in pixels per second.
 #include <velmoro/dib.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images for the compositing and blending benchmarks, built without Create, and the
 // switches for the SIMD twins.
 #ifndef VELMORO_BENCH_COMPOSE_BENCH_IMAGES_H

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turns BMP files into a C++ source that embeds them as packed DIBs and exports
 # the table the run-time resource look-up finds by name. Run at build time:
 #

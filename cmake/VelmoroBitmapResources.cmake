@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # velmoro_add_bitmap_resources(<target> <id> <file.bmp> [<id> <file.bmp> ...])
 #
 # Embeds BMP files in an executable or shared library as packed DIBs, so that

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The API reference: `cmake --build <dir> --target docs` runs Doxygen over the
 # public headers into <dir>/docs/html. An undocumented public name, or any other
 # Doxygen warning, fails the target. With VELMORO_BUILD_DOCS the reference is

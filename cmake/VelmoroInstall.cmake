@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the library, its headers, the CMake package and velmoro.pc.
 include(CMakePackageConfigHelpers)
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The documents every install carries, and the Debian package CPack makes from
 # the same install: `cpack -G DEB` in a build folder gives
 # velmoro_<version>_amd64.deb. scripts/package-check builds and checks it.

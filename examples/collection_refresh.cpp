@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A collection file of tagged images: saved, loaded back, and refreshed from a
 // newer collection that carries only the images that changed.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A folder of pictures converted: every BMP, PNG or JPEG in one folder read
 // through LoadPicture and written through WritePicture in another format.
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Builds the examples with find_package against the package the consumer test
 # installed into PREFIX, as a user of the installed package would.
 #   cmake -DSOURCE_DIR=... -DPREFIX=... -DWORK_DIR=... [-DSANITIZE=ON] [-DPICTURE_IO=ON] [-DWERROR=ON] -P run_examples.cmake

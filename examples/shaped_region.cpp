@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A shaped region from a key colour: every pixel of a picture that is not the
 // key colour, as a region a window could be clipped to.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A game's frame: a sprite with a key colour drawn over a background, both at
 // 16 bits 5-6-5, then written as a BMP file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BMP loading from memory: any bytes must give a result code, never a crash,
 // an over-read or a large allocation; a loaded image must satisfy the record's rules.
 #include <velmoro/dib.h>

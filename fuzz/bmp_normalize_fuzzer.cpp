@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP reader behind LoadPicture: any bytes that start as a BMP file give a
 // result code, never a crash, an over-read or a huge allocation; what it makes
 // is a record every operation takes, as large as its headers say, agreeing

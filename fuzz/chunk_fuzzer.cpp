@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One chunk record over hostile bytes: CDibEditNode::ReadChunk on the whole
 // input and RefreshChunk on the input past its ID field. A read that fails must
 // leave the node's image as it was; one that succeeds must give an image within

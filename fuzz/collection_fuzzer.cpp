@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Collection readers over hostile bytes: load, refresh, then save what loaded
 // and load it again, which must give the same file.
 #include <velmoro/dib_collection.h>

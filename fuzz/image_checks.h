@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record's rules, checked on every image a fuzz target ends up with: both
 // blocks or neither, a 40-byte header, no negative size, and blocks at least as
 // large as the header says. Every byte of both blocks is read, so a block

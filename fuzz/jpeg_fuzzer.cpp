@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CDib::LoadJPEG over an in-memory file object holding the fuzz input.
 #include <velmoro/dib.h>
 #include <velmoro/jpeg.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Operation sequences: the input is a short program over two images A and B of
 // small random sizes and depths. Each step applies one operation (conversion,
 // compositing, blending, crop, join, flip, interlace, effects, regions, drawing,

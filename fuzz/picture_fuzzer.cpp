@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadPicture over any bytes: a BMP, PNG or JPEG told by its first bytes, or a
 // result code. Whatever it reads is a record every operation takes; written
 // back as BMP and as PNG and read again, it gives the same picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target's entry point once per file, so that its corpus is an
 // ordinary test in builds without libFuzzer. Each argument is a file or a
 // folder, read recursively in name order; no input at all is a failure, so a

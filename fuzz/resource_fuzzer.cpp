@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packed-DIB bitmap resources: the program's own resource table holds the fuzz
 // input as resource 1, loaded through both resource forms. Any bytes must give
 // a result code; an image that loads must satisfy the record's rules, and a

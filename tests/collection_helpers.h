@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Nodes, chunks and field readers shared by the collection tests.
 #ifndef VELMORO_TESTS_COLLECTION_HELPERS_H
 #define VELMORO_TESTS_COLLECTION_HELPERS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alpha blending: the worked examples, every field pair and weight against the
 // formulas, the 24-bit twin's rounding, aliasing of the receiving object, padding,
 // and refusals that change nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BMP files in and out: every result code, the file-position and closing rules,
 // round trips, hostile sizes and the bmpsuite corpus.
 #include <velmoro/dib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The velmoro program as a user runs it: every subcommand once on small inputs
 // that work and once on inputs that fail. A failure must exit nonzero with one
 // line on standard error and leave no output file, not even a partial one.

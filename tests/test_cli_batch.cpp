@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The velmoro program on many pictures at once: --out-dir, --format, --jobs,
 // the progress bar, and carrying on past the pictures that fail.
 #ifdef VELMORO_TOOL_PATH
@@ -100,6 +101,7 @@ TEST_F(VelmoroCli, BatchChoosesTheOutputFormatAndKeepsPositionalsAfterTheInputs)
     ExpectFailure({"convert", "a.bmp", "x.bmp", "--jobs", "2"}, 2, "--jobs goes with --out-dir");
     ExpectFailure({"convert", "a.bmp", "--out-dir", "o", "--jobs", "0"}, 2, "--jobs takes a whole number from 1");
     ExpectFailure({"convert", "a.bmp", "--out-dir", "o", "--format", "gif"}, 2, "--format takes bmp, jpeg or png");
+    ExpectFailure({"convert", "a.bmp", "notes.txt", "--out-dir", "o"}, 2, "o/notes.txt: velmoro writes .bmp, .png");
     ExpectFailure({"convert", "a.bmp", "sub/a.bmp", "--out-dir", "o"}, 2,
                   "'a.bmp' and 'sub/a.bmp' would both be written to o/a.bmp");
     ExpectFailure({"convert", "a.bmp", "--out-dir", "o", "--format", "bmp", "--quality", "50"}, 2,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual page says what --help says: every command's usage lines and
 // examples appear in it as the program prints them.
 #ifdef VELMORO_TOOL_PATH

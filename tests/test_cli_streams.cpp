@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "-" as a picture file: the velmoro program reads standard input and writes
 // standard output, so that it works inside a pipeline.
 #ifdef VELMORO_TOOL_PATH

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Edit nodes: identifiers, copies and the chunk record.
 #include "collection_helpers.h"
 

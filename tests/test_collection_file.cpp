@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit list and the collection file.
 #include "collection_helpers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour-key compositing: clipping of the caller's point and rectangle, the key per
 // depth, refusals that change nothing, aliasing of the receiving object, and the SIMD
 // twins against the plain rows and a straightforward model of the result.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Depth conversion and dither: examples, result codes, the cases that leave both
 // blocks alone, and byte-for-byte agreement of the plain rows and the twins.
 #include <velmoro/dib_edit.h>

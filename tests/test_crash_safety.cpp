@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The velmoro program killed (SIGKILL) at random moments while it writes a large
 // picture or collection: the output path must hold the old file, or nothing
 // when there was none, or the whole new file; never a part of one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Blank images, the standard colour tables and the colour-to-index search.
 #include <velmoro/dib_edit.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Crop, join and flip: geometry changes that copy pixels exactly as stored.
 #include <velmoro/dib_edit.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The image record: size rules, accessors, copies.
 #include <velmoro/dib.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing images into contexts, images from device-dependent bitmaps, and palettes for images.
 #include <velmoro/dib.h>
 #include <velmoro/dib_palette.h>

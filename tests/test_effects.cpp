@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel effects: the checkerboard mask, fading, the 3 x 3 filter, the colour at
 // a point and the colour-table copy.
 #include <velmoro/dib_edit.h>

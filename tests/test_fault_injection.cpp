@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every allocation an operation makes may fail: the operation then reports it
 // (DIB_ERR_NO_MEMORY, or the count or 0 its interface gives) and leaves every
 // image it touches exactly as it was. The sanitizer build adds that none of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The graphics layer on its own: contexts, the stretch copy's edges, bitmaps, palettes, regions.
 #include <velmoro/platform/gdi.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile inputs kept as files (tests/data/hostile, written by make_hostile.py):
 // expected.tsv names each file, the reader it goes through and the code or count
 // that reader must give. A reader that refuses a file leaves its image as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Interlaced copies: every second row or column replaced by a solid line.
 #include <velmoro/dib_edit.h>
 

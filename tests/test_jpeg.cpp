@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CJPeg and CDib::LoadJPEG: module loading, the record's life cycle, result
 // codes, and pictures decoded from made and real JPEG files.
 #include <velmoro/dib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The project's codec module on its own: the DIB fields it honours, its write
 // modes, and the entry points' argument checks.
 #include <velmoro/jpeg.h>

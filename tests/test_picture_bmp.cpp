@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP side of the picture reader: ImageMagick's and Pillow's files against
 // raw reference pictures, the bmpsuite corpus against Pillow and against Load,
 // hostile run-length streams and headers.

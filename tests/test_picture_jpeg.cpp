@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JPEG side of the picture reader: files libjpeg decodes whole (also after a
 // warning that loses no data) give djpeg's picture; lost data is refused.
 #include <velmoro/jpeg.h>

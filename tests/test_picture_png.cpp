@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PNG side of the picture reader: every colour type, bit depth, transparency
 // and interlace against ImageMagick's decode of the same file, the alpha rules,
 // and hostile files.

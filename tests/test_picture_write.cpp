@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture writer: BMP, PNG and JPEG from every depth, round trips, the
 // JPEG options, and refusals that write nothing.
 #include <velmoro/jpeg.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform layer's small types: rectangles and file objects at their edges.
 #include <velmoro/platform/file.h>
 #include <velmoro/platform/geometry.h>

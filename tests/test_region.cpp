@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Regions of the pixels that are not the key colour.
 #include <velmoro/dib.h>
 

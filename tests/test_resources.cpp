@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bitmap resources embedded in the test program and in loaded libraries, and
 // the module functions underneath them.
 #include <velmoro/dib.h>

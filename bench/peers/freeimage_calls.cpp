@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "freeimage_calls.h"
 
 #include <FreeImage.h>

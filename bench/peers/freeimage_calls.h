@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The FreeImage calls of the BMP cases, behind plain types: FreeImage.h declares
 // its own Windows structures, which clash with Velmoro's.
 #ifndef VELMORO_BENCH_PEERS_FREEIMAGE_CALLS_H

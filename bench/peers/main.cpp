@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Velmoro beside its peers, in one process: every case is checked for equal bytes,
 // then all contenders of all cases are timed in rounds, one sample each per round,
 // so that drift of a shared machine hits all of them alike. A case's figure is the

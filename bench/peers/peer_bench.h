@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The peer benchmark's cases: one operation at one size, done by Velmoro and by
 // the peer libraries that offer it. The harness first checks each peer's bytes
 // against Velmoro's, then times every contender in interleaved rounds.

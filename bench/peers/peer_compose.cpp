@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour-key compositing and constant blends: Velmoro's CombineDib and AlphaBlend
 // members beside SDL2 colour-key and alpha blits, libyuv's InterpolatePlane and
 // pixman's OVER with a constant mask, all over the same pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Depth conversion: Velmoro's workers (into a block the caller owns) beside OpenCV's
 // cvtColor and SDL2 surface blits between formats, all over the same source pixels.
 #include "peer_bench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BMP and JPEG from and to memory: Velmoro's Load, WriteBmp and LoadJPEG over a
 // memory file beside FreeImage's memory streams and TurboJPEG's tjDecompress2 into
 // one bottom-up BGR buffer. Each run makes a new image, as opening a file does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 3 x 3 filter of a 24-bit image: Velmoro's FilterDib (a new pixel block each
 // call) beside OpenCV's filter2D into a block made once, pixels outside the image zero.
 #include "peer_bench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flips and crop of a 24-bit image: Velmoro's InvertDibVert and InvertDibHorz (in
 // place) and its crop worker (into a block the caller owns) beside OpenCV's flip
 // (in place too) and libyuv's CopyPlane and RGB24Mirror (into a second block).

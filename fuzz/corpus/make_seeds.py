@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the seed inputs of the fuzz targets that can be made from the tree.
 
 BMP seeds are the test bitmaps; resource seeds are the same without their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// CDib: one device-independent bitmap held in two blocks, the info block
 /// (40-byte header, optional bit-field masks, colour table) and the pixel block

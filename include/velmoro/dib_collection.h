@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// Edit nodes (an editable image with list links, an ID and an ID string) and
 /// the edit list with its collection file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// CDibEdit: the pixel operations over a CDib. Operations with a SIMD twin pick
 /// it when m_bMMXEnabled is set, read once per call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// CDibPal: a logical palette built for an image.
 #ifndef VELMORO_DIB_PALETTE_H

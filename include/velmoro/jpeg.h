@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// CJPeg: the binding to the JPEG codec module and its properties record.
 ///

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// One reader and one writer for every picture a user brings: BMP in all its
 /// forms, PNG and JPEG, read into an image that every operation takes, and

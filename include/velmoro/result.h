@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// Result codes of the image operations and the 16-bit layout selectors.
 ///

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// Windows-width integer types, the bitmap structures as stored in files and
 /// memory, and the colour macros.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// Everything public of Velmoro: include this one header for the whole interface.
 ///

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Field encoding and size rules shared by the chunk record and the collection file.
 #ifndef VELMORO_SRC_COLLECTION_CHUNK_RECORD_H
 #define VELMORO_SRC_COLLECTION_CHUNK_RECORD_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit list and the collection file around its chunks.
 #include <velmoro/dib_collection.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The edit node: links, identifiers, and the chunk record it writes and reads.
 #include <velmoro/dib_collection.h>
 

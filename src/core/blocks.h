@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one allocation path for image blocks and other buffers the library owns.
 #ifndef VELMORO_SRC_CORE_BLOCKS_H
 #define VELMORO_SRC_CORE_BLOCKS_H

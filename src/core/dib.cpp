@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The image record: lifecycle, size rules, deep copy and the colour search.
 #include <velmoro/dib.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The door through which the library's readers outside the image classes give
 // an image its new blocks, once both are complete.
 #ifndef VELMORO_SRC_CORE_DIB_BLOCK_ACCESS_H

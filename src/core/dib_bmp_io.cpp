@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BMP files and packed-DIB resources in and out of the image record. Every
 // size is computed in 64 bits and checked against the bytes actually present
 // before anything is allocated.

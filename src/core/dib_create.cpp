@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Blank images: the three standard colour tables and the fill routines.
 #include <velmoro/dib.h>
 

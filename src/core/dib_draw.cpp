@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing an image, or a part of it, into a device context.
 #include <velmoro/dib.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turning a device-dependent bitmap into an image through the screen's context.
 #include <velmoro/dib.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The size rules of the image record, computed in 64 bits so that no header
 // field, however hostile, can overflow them.
 #ifndef VELMORO_SRC_CORE_DIB_LAYOUT_H

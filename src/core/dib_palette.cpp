@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CDibPal: the palette of an image's colour table, or the halftone palette.
 #include <velmoro/dib_palette.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The region of every pixel that is not the key colour. One pass over the rows
 // collects the runs of other pixels as rectangles, rows with the same runs as the
 // row above extend its band, and one region is made from the banded list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The halftone colour table, entry by entry.
 #include "core/halftone_table.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two 16-bit layouts and the channel rules: reduction by truncation,
 // expansion by shifting (low bits zero, no replication).
 #ifndef VELMORO_SRC_CORE_PIXEL_LAYOUTS_H

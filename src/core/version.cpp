@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The version the library was built as, for programs that load it.
 #include <velmoro/version.h>
 

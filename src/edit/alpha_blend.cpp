@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alpha blending with one weight for the whole image. 24-bit members treat the pixel
 // block as one run of bytes, row padding included; 16-bit members blend the width's
 // pixels of each row and leave the padding alone. Every source is checked to hold a

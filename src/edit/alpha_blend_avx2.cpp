@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AVX2 forms of the blend rows: the SSE2 forms at twice the width (see there for the
 // arithmetic), but for the rounded-down byte blend, which multiplies and adds byte
 // pairs. Whatever does not fill a 32-byte vector goes to the SSE2 forms.

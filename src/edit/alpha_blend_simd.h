@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row functions of alpha blending: the plain rules and their SSE2 and AVX2 forms.
 // Every row mixes first (weight alpha) with second into out; out may be either
 // source, since each vector is read before it is written.

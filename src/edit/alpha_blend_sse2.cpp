@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SSE2 forms of the blend rows, byte for byte equal to the plain rules. Bytes are
 // mixed in 16-bit lanes; the pixels of a row that do not fill a vector go through the
 // plain rule (a redone vector would blend its pixels twice when out is a source).

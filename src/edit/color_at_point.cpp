@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The colour of one pixel, in the 0x00BBGGRR form colours are passed in.
 #include <velmoro/dib_edit.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Copying one image's colour table into another of the same entry count.
 #include <velmoro/dib_edit.h>
 

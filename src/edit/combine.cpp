@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour-key compositing: clipping of the caller's point and rectangle, the key in
 // pixel form per depth, and one row loop shared by every worker, which differ only in
 // the row function (plain rule or SIMD twin) and in where the result goes.

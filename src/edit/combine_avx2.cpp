@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AVX2 twins of the compositing rows, the SSE2 rows doubled in width. Rows shorter
 // than one step go to the SSE2 rows; a last partial step is redone as a full step
 // ending at the row's end (it gives the pixels it covers twice the same value).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row functions of colour-key compositing: the plain pixel rule per depth and its
 // SSE2 and AVX2 twins. A row function composites count pixels: out[i] is base[i]
 // where overlay[i] equals the key, else overlay[i]. out may be base itself, never

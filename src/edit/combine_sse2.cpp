@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SSE2 twins of the compositing rows: a packed compare against the key selects the
 // base or the overlay bytes. Rows shorter than one step go through the plain rule; a
 // last partial step is redone as a full step ending at the row's end, which gives the

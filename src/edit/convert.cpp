@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Depth conversion: the public operations, the per-depth workers and the row
 // loop they share. Plain workers and their twins differ only in the row
 // functions they hand to that loop.

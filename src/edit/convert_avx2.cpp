@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AVX2 rows of the depth-conversion twins, 8 or 16 pixels per step. Every load
 // and store stays inside the row's pixels; the plain row finishes the rest.
 #include "edit/convert_simd.h"

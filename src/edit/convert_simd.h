@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row functions of the depth conversions. The plain rows are the reference and
 // also finish the pixels a SIMD row leaves over, so both paths give the same bytes.
 // A row function converts `width` pixels; the row's padding belongs to the caller.

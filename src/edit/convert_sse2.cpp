@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SSE2 rows of the depth-conversion twins (the x86-64 baseline). Each vector
 // loop stops at the last step whose loads and stores stay inside the row's
 // pixels; the plain row finishes the rest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "edit/cpu_features.h"
 
 #include <velmoro/types.h>

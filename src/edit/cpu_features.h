@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Processor features that pick the instruction set inside a SIMD twin. The
 // public flag decides between plain and SIMD; this decides SSE2 or AVX2.
 #ifndef VELMORO_SRC_EDIT_CPU_FEATURES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Crop: a rectangle of another image becomes this image.
 #include <velmoro/dib_edit.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editing class frame: the processor check and the class-wide SIMD flag.
 #include <velmoro/dib_edit.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fading: a constant added to every channel of a 24-bit image, with saturation.
 #include <velmoro/dib_edit.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 3 x 3 filter of a 24-bit image into a new pixel block. The first and
 // last pixel of each row (missing neighbours) are done here by the plain row;
 // the interior goes to the vector rows when the kernel suits them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AVX2 interior of the 3 x 3 filter: 32 channel bytes per step, the same
 // arithmetic as the SSE2 rows. The in-lane unpacks scatter the outputs over the
 // four sum vectors, and the in-lane packs put them back in order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row functions of the 3 x 3 filter over 24-bit pixels. A row of pixels is
 // treated as a run of channel bytes: every channel's horizontal neighbours lie
 // 3 bytes to either side, so one byte loop serves blue, green and red alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SSE2 interior of the 3 x 3 filter: 16 channel bytes per step. The nine
 // neighbour bytes are paired and multiplied by 16-bit weights with pmaddwd,
 // giving exact 32-bit sums; the division runs in single precision, exact for

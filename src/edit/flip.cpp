@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flips in place: rows exchanged top to bottom, pixels exchanged left to right.
 #include <velmoro/dib_edit.h>
 

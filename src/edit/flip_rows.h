@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The vector halves of the flips: whole blocks of pixels exchanged between
 // the two ends of a row, each block reversed on the way, and whole blocks of
 // bytes exchanged between two rows.

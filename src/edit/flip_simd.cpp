@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Block mirrors for the horizontal flip (byte shuffles reverse a block of
 // pixels in registers, so each row is read and written once) and block
 // exchanges for the vertical flip.

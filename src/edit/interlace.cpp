@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Interlaced copies: every second row or column of the source replaced by a
 // solid line of one colour. The result goes to the receiving object, which
 // may be the source itself: the source is read whole before it is replaced.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Joins: a second image beside or below this one, with a band of fill colour
 // where the two differ in size. This image keeps its info block (and so its
 // colour table); the other image's pixels are copied as they are stored.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 50 % mask: a checkerboard of one colour over 8-, 16- and 24-bit images.
 #include <velmoro/dib_edit.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row pieces shared by crop, join and interlace: one pixel as stored, runs of
 // it, and rows copied with their padding cleared.
 #ifndef VELMORO_SRC_EDIT_PIXEL_RUNS_H

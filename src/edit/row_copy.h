@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row copies into a freshly allocated result block. A large result is written
 // with streaming stores: its lines are not in any cache, and ordinary stores
 // would first read each line from memory only to overwrite it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Streaming row copies. SSE2 is part of every x86-64 processor; elsewhere the
 // copy is a plain memcpy.
 #include "edit/row_copy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unaligned vector loads and stores shared by the SSE2 and AVX2 twins, and the
 // attribute that compiles a function for AVX2 (chosen at run time, never assumed).
 #ifndef VELMORO_SRC_EDIT_SIMD_MEMORY_H

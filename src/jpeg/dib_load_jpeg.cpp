@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CDib::LoadJPEG: a JPEG file, or a whole file object, into a new 24-bit
 // bottom-up image. The codec writes straight into the new pixel block; the
 // image takes the new blocks only after the decode has succeeded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CJPeg: loads a codec module, owns its properties record and passes the
 // codec's results through unchanged.
 #include <velmoro/jpeg.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a read does with a picture's alpha: drop it and keep the colours, turn
 // pixels below half alpha into the key colour, or composite over a background.
 #ifndef VELMORO_SRC_PICTURE_PICTURE_ALPHA_H

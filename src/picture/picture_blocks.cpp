@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "picture/picture_blocks.h"
 
 #include "core/dib_block_access.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A picture being read: both blocks of its image record, built whole before
 // they replace an image's content. Readers address rows from the top of the
 // picture; the blocks store them bottom-up like every image.

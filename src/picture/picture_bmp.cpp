@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP reader. Every field is hostile: sizes are computed in 64 bits and
 // checked against the bytes present before anything is allocated.
 #include "picture/picture_bmp.h"
@@ -5,6 +6,7 @@
 #include "core/dib_layout.h"
 #include "core/pixel_layouts.h"
 #include "picture/picture_alpha.h"
+#include "platform/gdi_pixels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,27 +245,22 @@ private:
 struct RowContext {
     explicit RowContext(const SourceBmp& source, const AlphaRule& alphaRule)
         : red(source.masks[0]), green(source.masks[1]), blue(source.masks[2]), alpha(source.masks[3]),
-          rule(alphaRule), bytesPerPixel(static_cast<uint64_t>(source.bitCount / 8))
+          rule(alphaRule), bitCount(source.bitCount), bytesPerPixel(static_cast<uint64_t>(source.bitCount / 8))
     {
     }
     MaskedChannel red, green, blue, alpha;
     bool hasAlpha = false;
     const AlphaRule& rule;
+    int bitCount;
     uint64_t bytesPerPixel;
     BYTE linearToSrgb[8193] = {};  // 64 bits: s2.13 linear light, 0 to 1.0
 };
 
 typedef void (*RowDecoder)(const BYTE* source, BYTE* target, uint64_t width, const RowContext& context);
 
-// Indices are packed from the most significant bit of each byte.
-template <int Bits>
-void UnpackIndexRow(const BYTE* source, BYTE* target, uint64_t width, const RowContext&)
+void IndexRowToBytes(const BYTE* source, BYTE* target, uint64_t width, const RowContext& context)
 {
-    constexpr int perByte = 8 / Bits;
-    for (uint64_t x = 0; x < width; ++x) {
-        const int shift = 8 - Bits * (1 + static_cast<int>(x % perByte));
-        target[x] = static_cast<BYTE>((source[x / perByte] >> shift) & ((1u << Bits) - 1));
-    }
+    gdi::UnpackIndices(source, context.bitCount, 0, static_cast<int64_t>(width), target);
 }
 
 void CopyPixelRow(const BYTE* source, BYTE* target, uint64_t width, const RowContext& context)
@@ -309,10 +306,10 @@ void FillLinearToSrgb(BYTE (&table)[8193])
 RowDecoder DecoderFor(const SourceBmp& source, const TargetForm& target)
 {
     switch (source.bitCount) {
-    case 1: return UnpackIndexRow<1>;
-    case 2: return UnpackIndexRow<2>;
-    case 4: return UnpackIndexRow<4>;
-    case 8: return UnpackIndexRow<8>;
+    case 1:
+    case 2:
+    case 4:
+    case 8: return IndexRowToBytes;
     case 64: return Linear64RowToBgr;
     default: return target.bitCount == source.bitCount ? CopyPixelRow : MaskedRowToBgr;
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP reader for every form in common use: 12-, 16-, 40-, 52-, 56-, 64-,
 // 108- and 124-byte headers, run-length compression, top-down rows, any
 // bit-field masks, and 1, 2, 4, 8, 16, 24, 32 and 64 bits per pixel.

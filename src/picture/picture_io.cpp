@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture reader and writer: the format told by content or name, then
 // the one reader or writer for it.
 #include <velmoro/picture_io.h>

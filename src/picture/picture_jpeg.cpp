@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "picture/picture_jpeg.h"
 
 #include <velmoro/jpeg.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG pictures through the project's codec module, which is loaded once and
 // kept for the life of the process.
 #ifndef VELMORO_SRC_PICTURE_PICTURE_JPEG_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libpng reports errors by a jump back to the setjmp of the call that started
 // the work. Everything that must be released lives in a session object
 // outside the jumping frames, so a jump skips no destructor.
@@ -9,6 +10,7 @@
 #include "core/pixel_layouts.h"
 #include "picture/picture_alpha.h"
 #include "picture/picture_rows.h"
+#include "platform/gdi_pixels.h"
 
 #include <algorithm>
 #include <climits>
@@ -370,13 +372,15 @@ unsigned HighestIndex(const CDib& image)
     const BITMAPINFOHEADER& header = image.GetBmpInfoAddress()->bmiHeader;
     const int bits = header.biBitCount;
     const uint64_t stride = static_cast<uint64_t>(RowStride(header));
-    const unsigned mask = (1u << bits) - 1;
+    const unsigned largest = (1u << bits) - 1;
     unsigned highest = 0;
-    for (uint64_t y = 0; y < static_cast<uint64_t>(header.biHeight) && highest < mask; ++y) {
-        const BYTE* row = image.GetBmpBitsAddress() + stride * y;
-        for (uint64_t x = 0; x < static_cast<uint64_t>(header.biWidth); ++x) {
-            const uint64_t bit = x * static_cast<uint64_t>(bits);
-            highest = std::max(highest, (row[bit / 8] >> (8 - bits - bit % 8)) & mask);
+    BYTE indices[256];
+    for (int64_t y = 0; y < header.biHeight && highest < largest; ++y) {
+        const BYTE* row = image.GetBmpBitsAddress() + stride * static_cast<uint64_t>(y);
+        for (int64_t x = 0; x < header.biWidth; x += sizeof indices) {
+            const int64_t count = std::min<int64_t>(sizeof indices, header.biWidth - x);
+            gdi::UnpackIndices(row, bits, x, count, indices);
+            highest = std::max<unsigned>(highest, *std::max_element(indices, indices + count));
         }
     }
     return highest;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PNG pictures through libpng: every colour type, bit depth and interlace.
 //
 // What a read makes: palette pictures become 8 bits with their palette; grey

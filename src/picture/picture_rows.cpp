@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "picture/picture_rows.h"
 
 #include "core/dib_layout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rows of any image the graphics layer can read (1, 4, 8, 16, 24 or 32 bits)
 // as blue, green, red bytes, for writers whose formats know no other depths.
 #ifndef VELMORO_SRC_PICTURE_PICTURE_ROWS_H

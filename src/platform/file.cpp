@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file object over POSIX descriptors, and its exception.
 #include <velmoro/platform/file.h>
 

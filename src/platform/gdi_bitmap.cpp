@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device-dependent bitmaps and their rows read back as DIBs.
 #include "platform/gdi_objects.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device contexts: the process-wide screen surface and memory contexts.
 #include "platform/gdi_objects.h"
 #include "platform/gdi_pixels.h"

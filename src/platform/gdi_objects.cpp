@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry of live graphics handles, and the calls that work on any object.
 #include "platform/gdi_objects.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The objects behind the graphics handles and the registry that tells live
 // handles from stale ones. Handles are serial numbers, never addresses, so a
 // stale handle cannot name an object made later at the same address.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Logical palettes: made from entries, the halftone palette, the stock default
 // palette, and their selection into contexts.
 #include "platform/gdi_objects.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row decoders and encoders of the graphics layer, one per depth.
 #include "platform/gdi_pixels.h"
 
@@ -89,6 +90,13 @@ void DecodeIndexed(const BYTE* row, int64_t x0, int64_t count, const PixelFormat
 }
 
 template <int Bits>
+void UnpackIndexed(const BYTE* row, int64_t x0, int64_t count, BYTE* out)
+{
+    for (int64_t i = 0; i < count; ++i)
+        out[i] = static_cast<BYTE>(IndexAt<Bits>(row, x0 + i));
+}
+
+template <int Bits>
 void EncodeIndexed(const Xrgb* pixels, int64_t count, const PixelFormat& format, BYTE* row, int64_t x0)
 {
     NearestIndex nearest(format, 1 << Bits);
@@ -140,6 +148,17 @@ bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format)
         return header.biCompression == BI_RGB ||
                (header.biCompression == BI_BITFIELDS && MasksEqual(table, kMasks888));
     default: return false;
+    }
+}
+
+void UnpackIndices(const BYTE* row, int bitCount, int64_t x0, int64_t count, BYTE* out)
+{
+    switch (bitCount) {
+    case 1: UnpackIndexed<1>(row, x0, count, out); break;
+    case 2: UnpackIndexed<2>(row, x0, count, out); break;
+    case 4: UnpackIndexed<4>(row, x0, count, out); break;
+    case 8: UnpackIndexed<8>(row, x0, count, out); break;
+    default: break;
     }
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rows of pixels in every format the graphics layer meets (DIB rows and bitmap
 // rows alike), decoded to and encoded from one 32-bit working form.
 #ifndef VELMORO_SRC_PLATFORM_GDI_PIXELS_H
@@ -35,6 +36,8 @@ struct PixelFormat {
 // 5-6-5 or 5-5-5 masks), 24 or 32 bits (blue, green, red, unused; or bit fields
 // in that order); false for any other DIB.
 bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format);
+// The indices of count pixels of a 1, 2, 4 or 8-bit row from column x0 on, one byte each.
+void UnpackIndices(const BYTE* row, int bitCount, int64_t x0, int64_t count, BYTE* out);
 // Reads count pixels from column x0 on.
 void DecodeRow(const BYTE* row, int64_t x0, int64_t count, const PixelFormat& format, Xrgb* out);
 // Writes count pixels from column x0 on; other bits of the row keep their values.

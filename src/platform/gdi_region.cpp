@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Regions over pixman's 32-bit regions, which keep the y-x banded rectangles
 // that the region data calls hand out.
 #include "platform/gdi_objects.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StretchDIBits: nearest-neighbour copy of a DIB into a context's surface, with
 // mirroring and clipping on both sides.
 #include "platform/gdi_objects.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <velmoro/platform/geometry.h>
 
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/library_location.h"
 
 #include <velmoro/dib.h>

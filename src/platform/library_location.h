@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where this library was loaded from, so that its companion modules can be
 // found without a search path or an environment variable.
 #ifndef VELMORO_SRC_PLATFORM_LIBRARY_LOCATION_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file held in memory: growable, or a fixed caller buffer.
 #include <velmoro/platform/file.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Modules over the dynamic loader; bitmap resources from the table a module embeds.
 #include <velmoro/platform/module.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table of bitmap resources that velmoro_add_bitmap_resources compiles into
 // a program or shared object, found at run time under one exported name.
 #ifndef VELMORO_SRC_PLATFORM_RESOURCE_TABLE_H

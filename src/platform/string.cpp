@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <velmoro/platform/string.h>
 
 #include <climits>

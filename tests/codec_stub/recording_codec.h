@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in codec module that records how the binding calls it and answers
 // as the test scripts it. Built twice: with all four entry points, and without
 // ijlWrite to check that such a module is refused.

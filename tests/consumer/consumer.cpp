@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds against the installed package, loads the bitmap it embedded and reads
 // pictures through the installed picture reader.
 #include <velmoro/velmoro.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Compiled with nothing but the flags pkg-config gives for velmoro.
 #include <velmoro/velmoro.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Copies the installed prefix elsewhere and runs the velmoro program there with
 # an empty environment: it must find its library and the codec module by itself.
 file(REMOVE_RECURSE ${WORK_DIR})

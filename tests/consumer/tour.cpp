@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A short tour of Velmoro: blank images, a sprite keyed onto a 16-bit
 // background, a collection file, and a JPEG decoded when one is named.
 #include <velmoro/velmoro.h>

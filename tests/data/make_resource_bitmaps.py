@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the small BMP files the resource tests embed (run from this folder).
 
 Each file exercises one thing the embedding must get right: a colour table with

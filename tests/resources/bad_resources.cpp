@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A module whose resource table is written by hand: packed DIBs that the
 // embedding function would refuse to make, for the loader's own checks, and
 // one good one that shows a table of this layout is read as intended.

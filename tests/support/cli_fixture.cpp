@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifdef VELMORO_TOOL_PATH
 
 #include "support/cli_fixture.h"

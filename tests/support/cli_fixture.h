@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the velmoro program as a user runs it, in a fresh work folder, and
 // captures what it prints.
 #ifndef VELMORO_TESTS_SUPPORT_CLI_FIXTURE_H

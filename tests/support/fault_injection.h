@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes the library's Nth allocation fail, to walk every failure path of an operation.
 #ifndef VELMORO_TESTS_SUPPORT_FAULT_INJECTION_H
 #define VELMORO_TESTS_SUPPORT_FAULT_INJECTION_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/gdi_canvas.h"
 
 namespace velmoro_test {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing targets for tests and an independent reading of image pixels.
 #ifndef VELMORO_TESTS_SUPPORT_GDI_CANVAS_H
 #define VELMORO_TESTS_SUPPORT_GDI_CANVAS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/jpeg_samples.h"
 
 #include <cstdio>

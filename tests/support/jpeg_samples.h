@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG streams for tests: made through the codec's encode mode, or with libjpeg
 // directly for the 4-channel kinds the codec does not write.
 #ifndef VELMORO_TESTS_SUPPORT_JPEG_SAMPLES_H

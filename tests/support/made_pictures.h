@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pictures tests/data/picture/make_pictures.sh makes with ImageMagick,
 // cjpeg and a PNG writer of its own, with the decodes of other programs to
 // compare against. They are made once in the build folder and kept there for

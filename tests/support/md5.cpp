@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RFC 1321.
 #include "support/md5.h"
 

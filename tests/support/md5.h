@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MD5 of a byte string as 32 lowercase hex digits, for golden pixel hashes.
 #ifndef VELMORO_TESTS_SUPPORT_MD5_H
 #define VELMORO_TESTS_SUPPORT_MD5_H

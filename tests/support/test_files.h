@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File objects that misbehave on purpose, for the failure paths of readers and writers.
 #ifndef VELMORO_TESTS_SUPPORT_TEST_FILES_H
 #define VELMORO_TESTS_SUPPORT_TEST_FILES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Images for tests: any size, depth and layout, filled with seeded random bytes,
 // and the hooks a test needs into protected state.
 #ifndef VELMORO_TESTS_SUPPORT_TEST_IMAGES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every family of the library on many threads at once. Each thread works on
 // objects of its own and reads sources that all threads share, while another
 // thread keeps switching the SIMD flag and the resource module; every result

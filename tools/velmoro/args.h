@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arguments of the velmoro subcommands, and whole-or-nothing output files.
 //
 // A subcommand states its arguments once, as the usage line shows them:

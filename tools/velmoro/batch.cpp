@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch.h"
 
 #include "image_input.h"
@@ -107,6 +108,9 @@ std::optional<Failure> ProcessPicture(const PictureStep& step, const std::string
         return failure;
     } catch (const std::bad_alloc&) {
         return Failure(in, "not enough memory");
+    } catch (const std::exception& error) {
+        // Nothing may leave a worker thread: it would end the whole program.
+        return Failure(in, error.what());
     }
 }
 
@@ -140,6 +144,8 @@ int RunMany(const Command& command, const Arguments& args, const std::vector<std
         if (IsStandardStream(input))
             throw UsageError("standard input (-) is one picture: give it as IN OUT, without --out-dir");
         outputs.push_back(OutputPath(dir, input, format));
+        if (format == PICTURE_FORMAT_AUTO)
+            FormatForName(outputs.back());  // a name of no format is refused before any work
         const auto claimed = writtenBy.emplace(outputs.back(), input);
         if (!claimed.second)
             throw UsageError("'" + claimed.first->second + "' and '" + input + "' would both be written to " +

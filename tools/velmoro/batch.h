@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Commands that turn one picture into another, run on one picture (IN OUT) or
 // on many (IN... --out-dir DIR), the many on several threads with a progress bar.
 #ifndef VELMORO_TOOLS_BATCH_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro blend: mix two images of the same size with one weight.
 #include "batch.h"
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing an image into a memory device context and reading the surface back,
 // shared by velmoro draw and the demo.
 #ifndef VELMORO_TOOLS_CANVAS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro pack / list / unpack / refresh: collection files of tagged images.
 #include "command.h"
 #include "image_input.h"

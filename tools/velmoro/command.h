@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Subcommands of the velmoro program register themselves at start-up, one file
 // per family. main() parses the arguments against the command's usage line,
 // runs it, and turns a UsageError (status 2) or a Failure (status 1) into one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro compose: draw one image over another with an optional key colour.
 #include "batch.h"
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro convert: change an image's bit depth or file format.
 #include "command.h"
 #include "image_output.h"

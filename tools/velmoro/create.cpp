@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro create: a blank image of one colour.
 #include "batch.h"
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro demo: makes its own pictures and runs the library's three typical
 // uses on them (a sprite over a background, a collection of tagged images, a
 // JPEG edited), one timed line per step.

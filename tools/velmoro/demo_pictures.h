@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo's own inputs, painted in code so that the demo needs no files.
 #ifndef VELMORO_TOOLS_DEMO_PICTURES_H
 #define VELMORO_TOOLS_DEMO_PICTURES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro mask|fade|filter|pick: the pixel effects.
 #include "command.h"
 #include "image_input.h"

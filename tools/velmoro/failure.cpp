@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The failure lines: what failed, on which file, and why in words.
 #include "command.h"
 #include "operands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro crop, join, flip and interlace: geometry edits.
 #include "batch.h"
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro region and velmoro draw: the key-colour region of an image, and what
 // drawing an image into a memory context produces.
 #include "canvas.h"

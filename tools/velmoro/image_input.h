@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Image input for every subcommand: every BMP, PNG and JPEG the library reads.
 #ifndef VELMORO_TOOLS_IMAGE_INPUT_H
 #define VELMORO_TOOLS_IMAGE_INPUT_H

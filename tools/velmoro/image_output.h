@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Image output for every subcommand: BMP, PNG or JPEG as the name asks, whole
 // or not at all.
 #ifndef VELMORO_TOOLS_IMAGE_OUTPUT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmoro info: what each BMP, PNG or JPEG file is read as, and how it is stored,
 // from its headers alone.
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operands.h"
 
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Two images that one operation takes together (compose, blend, join).
 #ifndef VELMORO_TOOLS_OPERANDS_H
 #define VELMORO_TOOLS_OPERANDS_H

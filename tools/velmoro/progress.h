@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-line progress bar for work on many files, on standard error when that
 // is a terminal, and nothing otherwise.
 #ifndef VELMORO_TOOLS_PROGRESS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "standard_streams.h"
 
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "-" as a picture file: standard input read whole, standard output written
 // whole or not at all.
 #ifndef VELMORO_TOOLS_STANDARD_STREAMS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// The file object through which all stream I/O goes. Failures of Write, Seek,
 /// Close and Remove throw a CFileException* made with new; the catcher releases

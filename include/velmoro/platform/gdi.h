@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// The small graphics seam: device contexts, device-dependent bitmaps, palettes
 /// and regions. Every handle is checked against the objects alive in the process,

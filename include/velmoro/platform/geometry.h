@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// Points and rectangles with the Windows semantics: right and bottom exclusive.
 #ifndef VELMORO_PLATFORM_GEOMETRY_H

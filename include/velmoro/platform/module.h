@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// Loadable modules and the bitmap resources they embed.
 ///

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /// @file
 /// Owned, NUL-terminated 8-bit text.
 #ifndef VELMORO_PLATFORM_STRING_H

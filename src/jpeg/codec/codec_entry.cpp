@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The codec module's four entry points. The codec keeps no state between
 // calls: every read or write works from the record alone, so ijlInit only sets
 // defaults and ijlFree has nothing to release.

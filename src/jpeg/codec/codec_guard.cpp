@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec_guard.h"
 
 #include <jerror.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libjpeg reports errors by calling error_exit, which must not return. The
 // codec turns every error, and every warning of lost data (libjpeg reports
 // damaged data only as a warning and fills in the rest), into a jump back to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The codec's work behind ijlRead and ijlWrite, one function per direction.
 #ifndef VELMORO_SRC_JPEG_CODEC_CODEC_MODES_H
 #define VELMORO_SRC_JPEG_CODEC_CODEC_MODES_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Header reads and whole-image decodes (I/O modes 0 to 3). Rows are decoded
 // straight into the caller's DIB buffer, in either row order, with the pad
 // bytes zeroed; only 4-channel pictures pass through one row of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-image encodes (I/O modes 8 and 9): a baseline JPEG, YCbCr (4:4:4, 4:2:2
 // or 4:2:0) or grey, read straight from the caller's DIB rows.
 #include "codec_guard.h"

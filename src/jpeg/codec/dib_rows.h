@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The caller's DIB buffer as the record's DIB fields describe it: DIBWidth
 // 3-byte pixels and DIBPadBytes pad bytes per row, |DIBHeight| rows, stored
 // bottom-up when DIBHeight is negative. All offsets in 64 bits.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the hostile inputs kept as regression files, and expected.tsv.
 
 Each row of expected.tsv names a file, the reader it goes through and what

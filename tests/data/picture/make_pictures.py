@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the PNG files the picture reader's tests read, into the folder given.
 
 Every colour type, bit depth, transparency and interlace the format has, each
