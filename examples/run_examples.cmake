@@ -2,7 +2,12 @@
 # Builds the examples with find_package against the package the consumer test
 # installed into PREFIX, as a user of the installed package would.
 #   cmake -DSOURCE_DIR=... -DPREFIX=... -DWORK_DIR=... [-DSANITIZE=ON] [-DPICTURE_IO=ON] [-DWERROR=ON] -P run_examples.cmake
+# A cross build also passes TOOLCHAIN_FILE.
 file(REMOVE_RECURSE ${WORK_DIR})
+set(toolchain "")
+if(TOOLCHAIN_FILE)
+  set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE})
+endif()
 set(flags "")
 if(SANITIZE)
   set(flags "-fsanitize=address,undefined")
@@ -12,7 +17,7 @@ if(NOT DEFINED PICTURE_IO)
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${WORK_DIR}/build -G Ninja
                         -DCMAKE_PREFIX_PATH=${PREFIX} "-DCMAKE_CXX_FLAGS=${flags}"
-                        -DVELMORO_EXAMPLES_PICTURE_IO=${PICTURE_IO} -DVELMORO_WERROR=${WERROR}
+                        -DVELMORO_EXAMPLES_PICTURE_IO=${PICTURE_IO} -DVELMORO_WERROR=${WERROR} ${toolchain}
                 COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/build COMMAND_ERROR_IS_FATAL ANY)
 

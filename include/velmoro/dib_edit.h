@@ -40,11 +40,16 @@ public:
     /// A deep copy, as CDib's.
     CDibEdit& operator=(const CDibEdit& other) = default;
 
-    /// 1 when the processor has MMX (CPUID leaf 1, EDX bit 23); never changes the flag.
+    /// 1 when the processor can run the SIMD twins; never changes the flag. On
+    /// x86 that is MMX (CPUID leaf 1, EDX bit 23). On 64-bit ARM it is always 1:
+    /// NEON, part of every such processor, plays MMX's part and the twins run
+    /// NEON rows. On any other processor it is 0; the twins can still be switched
+    /// on by SetMMXEnabled and then run the plain rows, keeping the twins' results.
     static int CheckMMXTechnology();
     /// Runs the check and stores its result in m_bMMXEnabled, switching the SIMD
     /// twins on for every object; returns the flag. The twins pick SSE2 or AVX2
-    /// at run time and give the plain variants' bytes, except AlphaBlendDirect at
+    /// (x86) or NEON (64-bit ARM) at run time and give the plain variants' bytes,
+    /// except AlphaBlendDirect at
     /// 24 bits (the twin rounds the whole mix down) and the in-place switch
     /// between 16-bit layouts (the twin also converts the padding word of an
     /// odd-width row).

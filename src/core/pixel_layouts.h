@@ -10,6 +10,12 @@
 #include <cstdint>
 #include <cstring>
 
+// Headers, masks and pixels are read and written as little-endian words in
+// place (memcpy into a WORD or DWORD), so a big-endian build would give wrong
+// pictures rather than fail: refuse it here.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "Velmoro supports little-endian processors only: DIBs are little-endian on disk and in memory");
+
 namespace velmoro {
 
 // Bit-field masks as a header spells them: the two 16-bit layouts, and

@@ -73,14 +73,27 @@ size_t BlockBytes(const CDib& target)
     return HasPixels(target) ? static_cast<size_t>(PixelBlockBytes(target.GetBmpInfoAddress()->bmiHeader)) : 0;
 }
 
-BlendBytesFn BytesTowardZero()
-{
-    return CpuHasAvx2() ? BlendBytesTowardZeroAvx2 : BlendBytesTowardZeroSse2;
-}
+// The fastest row of each rule this processor runs.
+struct BlendRows {
+    BlendBytesFn bytesTowardZero;
+    BlendBytesFn bytesDown;
+    BlendRow16Fn row16By256;
+    BlendRow16Fn row16By255;
+};
 
-BlendBytesFn BytesDown()
+const BlendRows& FastestRows()
 {
-    return CpuHasAvx2() ? BlendBytesDownAvx2 : BlendBytesDownSse2;
+#if VELMORO_X86
+    static constexpr BlendRows kSse2 = {BlendBytesTowardZeroSse2, BlendBytesDownSse2, BlendRow16By256Sse2,
+                                        BlendRow16By255Sse2};
+    static constexpr BlendRows kAvx2 = {BlendBytesTowardZeroAvx2, BlendBytesDownAvx2, BlendRow16By256Avx2,
+                                        BlendRow16By255Avx2};
+    return CpuHasAvx2() ? kAvx2 : kSse2;
+#else
+    static constexpr BlendRows kPlain = {BlendBytesTowardZeroPlain, BlendBytesDownPlain, BlendRow16Plain<256>,
+                                         BlendRow16Plain<255>};
+    return kPlain;
+#endif
 }
 
 void BlendRows16(CDib& target, const CDib& first, const CDib& second, unsigned alpha, BlendRow16Fn row)
@@ -127,7 +140,7 @@ DWORD CDibEdit::AlphaBlend16(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 16, other);
     if (code != DIB_OK)
         return code;
-    BlendRows16(*this, *this, other, alpha, CpuHasAvx2() ? BlendRow16By256Avx2 : BlendRow16By256Sse2);
+    BlendRows16(*this, *this, other, alpha, FastestRows().row16By256);
     return DIB_OK;
 }
 
@@ -136,7 +149,8 @@ DWORD CDibEdit::AlphaBlend24(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 24, other);
     if (code != DIB_OK)
         return code;
-    BytesTowardZero()(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(), BlockBytes(*this), alpha);
+    FastestRows().bytesTowardZero(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(),
+                                  BlockBytes(*this), alpha);
     return DIB_OK;
 }
 
@@ -146,7 +160,7 @@ DWORD CDibEdit::AlphaBlendDirect16(CDibEdit& first, CDibEdit& second, unsigned c
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 16, first, second);
     if (code != DIB_OK)
         return code;
-    BlendRows16(*this, first, second, alpha, CpuHasAvx2() ? BlendRow16By255Avx2 : BlendRow16By255Sse2);
+    BlendRows16(*this, first, second, alpha, FastestRows().row16By255);
     return DIB_OK;
 }
 
@@ -165,6 +179,7 @@ DWORD CDibEdit::AlphaBlendDirect24MMX(CDibEdit& first, CDibEdit& second, unsigne
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() >= 24, first, second);
     if (code != DIB_OK)
         return code;
-    BytesDown()(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
+    FastestRows().bytesDown(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(),
+                            BlockBytes(*this), alpha);
     return DIB_OK;
 }

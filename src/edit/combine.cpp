@@ -96,16 +96,6 @@ uint32_t Key24(DWORD keyColor)
     return ((keyColor >> 16) & 0xFF) | (keyColor & 0xFF00) | ((keyColor & 0xFF) << 16);
 }
 
-KeyedRowFn SimdKeyedRow(int bytesPerPixel)
-{
-    const bool avx2 = CpuHasAvx2();
-    switch (bytesPerPixel) {
-    case 1: return avx2 ? CombineKeyedRow8Avx2 : CombineKeyedRow8Sse2;
-    case 2: return avx2 ? CombineKeyedRow16Avx2 : CombineKeyedRow16Sse2;
-    default: return avx2 ? CombineKeyedRow24Avx2 : CombineKeyedRow24Sse2;
-    }
-}
-
 KeyedRowFn PlainKeyedRow(int bytesPerPixel)
 {
     switch (bytesPerPixel) {
@@ -113,6 +103,20 @@ KeyedRowFn PlainKeyedRow(int bytesPerPixel)
     case 2: return CombineKeyedRowPlain<2>;
     default: return CombineKeyedRowPlain<3>;
     }
+}
+
+KeyedRowFn SimdKeyedRow(int bytesPerPixel)
+{
+#if VELMORO_X86
+    const bool avx2 = CpuHasAvx2();
+    switch (bytesPerPixel) {
+    case 1: return avx2 ? CombineKeyedRow8Avx2 : CombineKeyedRow8Sse2;
+    case 2: return avx2 ? CombineKeyedRow16Avx2 : CombineKeyedRow16Sse2;
+    default: return avx2 ? CombineKeyedRow24Avx2 : CombineKeyedRow24Sse2;
+    }
+#else
+    return PlainKeyedRow(bytesPerPixel);
+#endif
 }
 
 struct CombineJob {

@@ -46,6 +46,7 @@ constexpr ConversionRows kPlainRows = {
     false,
 };
 
+#if VELMORO_X86
 constexpr ConversionRows kSse2Rows = {
     &sse2::Index8ToBgr24Row,
     &sse2::Index8ToPixel16Row,
@@ -68,6 +69,22 @@ const ConversionRows& TwinRows()
 {
     return CpuHasAvx2() ? kAvx2Rows : kSse2Rows;
 }
+#else
+// No vector rows here: the twins run the plain rows and keep their own
+// treatment of the padding word, so a program sees the same bytes everywhere.
+constexpr ConversionRows kPlainTwinRows = {
+    kPlainRows.index8ToBgr24, kPlainRows.index8ToPixel16,
+    {kPlainRows.pixel16ToBgr24[0], kPlainRows.pixel16ToBgr24[1]},
+    {kPlainRows.bgr24ToPixel16[0], kPlainRows.bgr24ToPixel16[1]},
+    {kPlainRows.swapPixel16Layout[0], kPlainRows.swapPixel16Layout[1]},
+    true,
+};
+
+const ConversionRows& TwinRows()
+{
+    return kPlainTwinRows;
+}
+#endif
 
 int LayoutIndex(bool is565)
 {

@@ -6,7 +6,10 @@
 #define VELMORO_SRC_EDIT_CONVERT_SIMD_H
 
 #include "core/pixel_layouts.h"
+#include "edit/cpu_features.h"
+#if VELMORO_X86
 #include "edit/simd_memory.h"
+#endif
 
 #include <velmoro/types.h>
 
@@ -74,6 +77,7 @@ inline void SwapPixel16LayoutWords(BYTE* words, size_t count)
     }
 }
 
+#if VELMORO_X86
 // The twins' rows: same arguments and bytes as the plain rows above. SSE2 is the
 // x86-64 baseline; the AVX2 rows run only where CpuHasAvx2() says so, and the
 // 8-to-16 look-up has no AVX2 row because wider registers do not speed it up.
@@ -97,6 +101,7 @@ VELMORO_AVX2 void Bgr24ToPixel16Row(const BYTE* src, BYTE* dst, int width);
 template <Layout16 kTarget>
 VELMORO_AVX2 void SwapPixel16LayoutWords(BYTE* words, size_t count);
 }  // namespace avx2
+#endif
 
 }  // namespace velmoro
 

@@ -6,6 +6,7 @@
 
 #include "core/blocks.h"
 #include "core/dib_layout.h"
+#include "edit/cpu_features.h"
 #include "edit/filter_rows.h"
 
 #include <atomic>
@@ -13,6 +14,15 @@
 #include <cstring>
 
 namespace velmoro {
+
+#if !VELMORO_X86
+// No vector interior for this processor: the plain loop does the whole row.
+size_t FilterRowInterior24Simd(const FilterRowTaps&, size_t, BYTE*)
+{
+    return kFilterNeighbourBytes;
+}
+#endif
+
 namespace {
 
 std::atomic<bool> g_filterSimdAllowed{true};

@@ -1,7 +1,17 @@
 # SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix, then configures, builds and runs the
 # consumer project against it with find_package and with pkg-config.
+# A cross build passes EMULATOR, TOOLCHAIN_FILE, CXX and PKG_CONFIG_LIBDIR.
 file(REMOVE_RECURSE ${WORK_DIR})
+separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
+set(toolchain "")
+if(TOOLCHAIN_FILE)
+  set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN_FILE})
+  set(ENV{PKG_CONFIG_LIBDIR} ${PKG_CONFIG_LIBDIR})
+endif()
+if(NOT CXX)
+  set(CXX c++)
+endif()
 set(prefix ${WORK_DIR}/prefix)
 
 function(run)
@@ -19,14 +29,14 @@ elseif(SANITIZE)
   set(flags "-fsanitize=address,undefined")
 endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G Ninja
-    -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}")
+    -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}" ${toolchain})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${WORK_DIR}/build/consumer)
+run(${emulator} ${WORK_DIR}/build/consumer)
 
 # The tour runs in its own folder, on a JPEG from the corpus.
 set(tour_jpeg ${SOURCE_DIR}/tests/data/corpus/jpeg/testorig.jpg)
 file(MAKE_DIRECTORY ${WORK_DIR}/tour)
-execute_process(COMMAND ${WORK_DIR}/build/tour ${tour_jpeg} WORKING_DIRECTORY ${WORK_DIR}/tour
+execute_process(COMMAND ${emulator} ${WORK_DIR}/build/tour ${tour_jpeg} WORKING_DIRECTORY ${WORK_DIR}/tour
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK_DIR}/tour/tour-scene.bmp)
   message(FATAL_ERROR "the tour failed (${rc}):\n${out}")
@@ -47,6 +57,6 @@ execute_process(COMMAND ${PKG_CONFIG} --cflags --libs velmoro OUTPUT_VARIABLE pc
                 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
 separate_arguments(extra UNIX_COMMAND "${flags}")
-run(c++ -std=c++17 ${extra} ${SOURCE_DIR}/tests/consumer/pkgconfig_consumer.cpp ${pc_flags}
+run(${CXX} -std=c++17 ${extra} ${SOURCE_DIR}/tests/consumer/pkgconfig_consumer.cpp ${pc_flags}
     -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/pkgconfig_consumer)
-run(${WORK_DIR}/pkgconfig_consumer)
+run(${emulator} ${WORK_DIR}/pkgconfig_consumer)

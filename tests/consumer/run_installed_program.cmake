@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Copies the installed prefix elsewhere and runs the velmoro program there with
 # an empty environment: it must find its library and the codec module by itself.
+# A cross build passes EMULATOR, which runs the program.
 file(REMOVE_RECURSE ${WORK_DIR})
+separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 set(prefix ${WORK_DIR}/moved)
 file(COPY ${PREFIX}/ DESTINATION ${prefix})
 
@@ -9,7 +11,7 @@ find_program(ENV_PROGRAM env REQUIRED)
 # Runs the installed program with no environment at all; `expected` must occur in
 # what it prints.
 function(run_clean expected)
-  execute_process(COMMAND ${ENV_PROGRAM} -i ${prefix}/bin/velmoro ${ARGN} WORKING_DIRECTORY ${WORK_DIR}
+  execute_process(COMMAND ${ENV_PROGRAM} -i ${emulator} ${prefix}/bin/velmoro ${ARGN} WORKING_DIRECTORY ${WORK_DIR}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(FIND "${out}" "${expected}" at)
   if(NOT rc EQUAL 0 OR at EQUAL -1)
