@@ -9,8 +9,8 @@
 
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 
 #include <cstdint>
 #include <malloc.h>

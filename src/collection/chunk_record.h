@@ -6,8 +6,8 @@
 #include <velmoro/platform/file.h>
 #include <velmoro/types.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 
 #include <cstdint>
 #include <type_traits>

@@ -6,7 +6,7 @@
 
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
 
 namespace velmoro {
 

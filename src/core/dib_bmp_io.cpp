@@ -6,9 +6,9 @@
 #include <velmoro/platform/file.h>
 #include <velmoro/platform/module.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <cstring>
 

@@ -2,10 +2,10 @@
 // Blank images: the three standard colour tables and the fill routines.
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/halftone_table.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/halftone_table.h"
+#include "base/pixel_layouts.h"
 
 #include <cstring>
 

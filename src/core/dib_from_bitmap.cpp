@@ -2,9 +2,9 @@
 // Turning a device-dependent bitmap into an image through the screen's context.
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <cstring>
 

@@ -4,9 +4,9 @@
 // row above extend its band, and one region is made from the banded list.
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "platform/gdi_objects.h"
 
 #include <climits>

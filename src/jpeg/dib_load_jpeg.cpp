@@ -6,8 +6,8 @@
 #include <velmoro/jpeg.h>
 #include <velmoro/platform/file.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 
 using namespace velmoro;
 

@@ -2,8 +2,8 @@
 #include "picture/picture_blocks.h"
 
 #include "core/dib_block_access.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <climits>
 #include <cstring>

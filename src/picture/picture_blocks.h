@@ -7,7 +7,7 @@
 
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
 
 #include <cstdint>
 

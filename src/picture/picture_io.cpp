@@ -4,7 +4,7 @@
 #include <velmoro/picture_io.h>
 #include <velmoro/platform/file.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
 #include "picture/picture_blocks.h"
 #include "picture/picture_bmp.h"
 #include "picture/picture_jpeg.h"

@@ -6,8 +6,8 @@
 
 #include <velmoro/platform/file.h>
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "picture/picture_alpha.h"
 #include "picture/picture_rows.h"
 #include "platform/gdi_pixels.h"

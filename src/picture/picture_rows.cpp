@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "picture/picture_rows.h"
 
-#include "core/dib_layout.h"
+#include "base/dib_layout.h"
 
 namespace velmoro {
 

@@ -2,8 +2,8 @@
 // Device-dependent bitmaps and their rows read back as DIBs.
 #include "platform/gdi_objects.h"
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <algorithm>
 #include <climits>

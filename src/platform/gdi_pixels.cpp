@@ -2,8 +2,8 @@
 // Row decoders and encoders of the graphics layer, one per depth.
 #include "platform/gdi_pixels.h"
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The one allocation path for image blocks and other buffers the library owns.
-#ifndef VELMORO_SRC_CORE_BLOCKS_H
-#define VELMORO_SRC_CORE_BLOCKS_H
+#ifndef VELMORO_SRC_BASE_BLOCKS_H
+#define VELMORO_SRC_BASE_BLOCKS_H
 
 #include <velmoro/types.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The two 16-bit layouts and the channel rules: reduction by truncation,
 // expansion by shifting (low bits zero, no replication).
-#ifndef VELMORO_SRC_CORE_PIXEL_LAYOUTS_H
-#define VELMORO_SRC_CORE_PIXEL_LAYOUTS_H
+#ifndef VELMORO_SRC_BASE_PIXEL_LAYOUTS_H
+#define VELMORO_SRC_BASE_PIXEL_LAYOUTS_H
 
 #include <velmoro/result.h>
 #include <velmoro/types.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The size rules of the image record, computed in 64 bits so that no header
 // field, however hostile, can overflow them.
-#ifndef VELMORO_SRC_CORE_DIB_LAYOUT_H
-#define VELMORO_SRC_CORE_DIB_LAYOUT_H
+#ifndef VELMORO_SRC_BASE_DIB_LAYOUT_H
+#define VELMORO_SRC_BASE_DIB_LAYOUT_H
 
 #include <velmoro/types.h>
 
