@@ -7,6 +7,7 @@
 #include "base/blocks.h"
 #include "base/dib_layout.h"
 #include "picture/picture_rows.h"
+#include "platform/file_support.h"
 
 #include <algorithm>
 #include <mutex>
@@ -174,13 +175,7 @@ DWORD WriteJpeg(const CDib& image, const PictureWriteOptions& options, CFile& ou
     jpeg.JpgEndConversion();
     if (encoded != DIB_OK)
         return encoded;
-    try {
-        out.Write(stream.get(), length);
-    } catch (CFileException* error) {
-        error->Delete();
-        return DIB_ERR_WRITE;
-    }
-    return DIB_OK;
+    return CatchFileErrors(DIB_ERR_WRITE, [&] { out.Write(stream.get(), length); });
 }
 
 }  // namespace velmoro

@@ -11,6 +11,7 @@
 #include "picture/picture_alpha.h"
 #include "picture/picture_rows.h"
 #include "platform/gdi_pixels.h"
+#include "platform/file_support.h"
 
 #include <algorithm>
 #include <climits>
@@ -307,7 +308,7 @@ DWORD ReadPng(CFile& file, const PictureReadOptions& options, PictureBlocks& pic
     ReadSession session;
     if (DWORD failed = StartSession(session, file))
         return failed;
-    const uint64_t available = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
+    const uint64_t available = BytesLeft(file);
     const AlphaRule rule(options);
     const DWORD result = RunGuarded(session, DIB_ERR_FILE_IO, [&]() -> DWORD {
         ReadHeaderChunks(session);
