@@ -147,7 +147,7 @@ DWORD WriteJpeg(const CDib& image, const PictureWriteOptions& options, CFile& ou
         if (!widened)
             return DIB_ERR_NO_MEMORY;
         for (uint64_t y = 0; y < height; ++y) {
-            BYTE* row = widened.get() + stride * (height - 1 - y);
+            BYTE* row = PictureRow(widened.get(), stride, height, y);
             reader.Read(y, row);
             std::fill(row + 3 * width, row + stride, BYTE{0});
         }

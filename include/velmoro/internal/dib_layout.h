@@ -142,6 +142,17 @@ inline const BYTE* StoredRow(const BYTE* bits, int64_t stride, int64_t storedRow
     return bits + stride * storedRow;
 }
 
+// Picture row y, 0 being the top one, of a block of `height` bottom-up rows.
+inline BYTE* PictureRow(BYTE* bits, int64_t stride, int64_t height, int64_t y)
+{
+    return StoredRow(bits, stride, height - 1 - y);
+}
+
+inline const BYTE* PictureRow(const BYTE* bits, int64_t stride, int64_t height, int64_t y)
+{
+    return StoredRow(bits, stride, height - 1 - y);
+}
+
 }  // namespace velmoro
 
 #endif
