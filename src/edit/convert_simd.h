@@ -5,8 +5,8 @@
 #ifndef VELMORO_SRC_EDIT_CONVERT_SIMD_H
 #define VELMORO_SRC_EDIT_CONVERT_SIMD_H
 
-#include "core/pixel_layouts.h"
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
+#include "base/pixel_layouts.h"
 #if VELMORO_X86
 #include "edit/simd_memory.h"
 #endif

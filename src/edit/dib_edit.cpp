@@ -2,7 +2,7 @@
 // The editing class frame: the processor check and the class-wide SIMD flag.
 #include <velmoro/dib_edit.h>
 
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 
 #if VELMORO_X86
 #include <cpuid.h>

@@ -4,15 +4,15 @@
 // exchanges for the vertical flip.
 #include "edit/flip_rows.h"
 
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if VELMORO_X86
 #include <immintrin.h>
 #endif
 
 namespace velmoro {
 
-#if defined(__x86_64__) || defined(__i386__)
+#if VELMORO_X86
 namespace {
 
 // Both blocks are loaded before either is stored, so the exchange is safe in place.

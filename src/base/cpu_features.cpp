@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 
 #include <velmoro/types.h>
 
@@ -10,7 +10,7 @@ namespace {
 
 bool DetectAvx2()
 {
-#if defined(__x86_64__) || defined(__i386__)
+#if VELMORO_X86
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 #else
