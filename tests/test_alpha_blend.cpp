@@ -161,6 +161,42 @@ TEST(AlphaBlendSixteenBit, EveryFieldPairAndWeightMatchesTheFormula)
     velmoro_test_allow_avx2(1);
 }
 
+// Rows of 1 to 67 pixels and of 1001, random pixels and weights, in both layouts:
+// whole vectors of every rung the processor has (SSE2 and AVX2, or NEON) and the
+// plain tail against the formula, the result written over a source (AlphaBlend)
+// and into a third image, with the flag on and off.
+TEST(AlphaBlendSixteenBit, EveryRowWidthMatchesTheFormula)
+{
+    std::mt19937 rng(1001);
+    for (bool avx2 : {true, false}) {
+        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+        for (int width : velmoro_test::TwinTestWidths()) {
+            const DWORD compression = width % 2 ? BI_BITFIELDS : BI_RGB;
+            const bool is565 = compression == BI_BITFIELDS;
+            const unsigned alpha = rng() % 256;
+            TestImage first = MakeImage(width, 2, 16, rng(), compression);
+            TestImage second = MakeImage(width, 2, 16, rng(), compression);
+            const size_t wordsPerRow = static_cast<size_t>(first.Stride() / 2);
+            for (bool simd : {false, true}) {
+                SimdScope scope(simd);
+                TestImage direct = MakeImage(width, 2, 16, rng(), compression), mixed(first);
+                ASSERT_EQ(DIB_OK, direct.AlphaBlendDirect(first, second, static_cast<unsigned char>(alpha)));
+                ASSERT_EQ(DIB_OK, mixed.AlphaBlend(second, static_cast<unsigned char>(alpha)));
+                for (size_t y = 0; y < 2; ++y) {
+                    for (size_t x = 0; x < static_cast<size_t>(width); ++x) {
+                        const size_t at = y * wordsPerRow + x;
+                        ASSERT_EQ(ModelPixel16(Word(first, at), Word(second, at), alpha, 255, is565), Word(direct, at))
+                            << "width " << width << " alpha " << alpha << " at " << x << ", flag " << simd;
+                        ASSERT_EQ(ModelPixel16(Word(first, at), Word(second, at), alpha, 256, is565), Word(mixed, at))
+                            << "width " << width << " alpha " << alpha << " at " << x << ", flag " << simd;
+                    }
+                }
+            }
+        }
+    }
+    velmoro_test_allow_avx2(1);
+}
+
 // Widths 1 to 67 at random weights: every byte of the block, padding included,
 // against the two rounding rules; AlphaBlend always rounds toward zero.
 TEST(AlphaBlendTwentyFourBit, EveryByteFollowsItsRoundingRule)

@@ -431,4 +431,48 @@ TEST(CombineDibTwins, MatchPlainRowsAndTheModelForEveryWidthAndColumn)
     velmoro_test_allow_avx2(1);
 }
 
+// Every vector rung the processor has (SSE2 and AVX2, or NEON) against the plain
+// rows, for runs from 1 to 67 pixels and one of 1001, from odd columns of the
+// overlay to odd columns of the base, drawn onto the base itself and into a third
+// image, flag on and off; and both against the model.
+TEST(CombineDibTwins, LongAndShortRunsFromOddColumnsMatchThePlainRows)
+{
+    std::mt19937 rng(67);
+    for (bool avx2 : {true, false}) {
+        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+        for (int bitCount : {8, 16, 24}) {
+            for (int width : velmoro_test::TwinTestWidths()) {
+                const int column = 1 + 2 * static_cast<int>(rng() % 3);
+                const DWORD compression = bitCount == 16 && width % 2 ? BI_BITFIELDS : BI_RGB;
+                TestImage base = MakeImage(width + 2 * column, 2, bitCount, rng(), compression);
+                TestImage overlay = MakeImage(width + column + 1, 2, bitCount, rng(), compression);
+                const DWORD key = RGB(rng(), rng(), rng());
+                if (bitCount == 8)
+                    SetEntry(overlay, static_cast<int>(rng() % 256), key);
+                const uint32_t keyPixel = KeyPixel(overlay, key);
+                for (int y = 0; y < 2; ++y)
+                    for (int x = 0; x < overlay.GetWidth(); ++x)
+                        if (rng() % 3 == 0)
+                            SetPixel(overlay, x, y, keyPixel);
+                const CRect source(column, 0, column + width, 2);
+                const std::vector<BYTE> model =
+                    ModelComposite(base, overlay, CPoint(column, 0), source, true, keyPixel);
+                for (bool simd : {false, true}) {
+                    SimdScope scope(simd);
+                    SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", column " << column
+                                                    << ", avx2 " << avx2 << ", flag " << simd);
+                    TestImage onBase(base), third = MakeImage(2, 2, 8, 5);
+                    CPoint point(column, 0), thirdPoint(column, 0);
+                    CRect rect = source, thirdRect = source;
+                    ASSERT_EQ(DIB_OK, onBase.CombineDib(overlay, key, &point, &rect, 1));
+                    ASSERT_EQ(DIB_OK, third.CombineDib(base, overlay, key, &thirdPoint, &thirdRect, 1));
+                    ASSERT_EQ(model, onBase.PixelCopy());
+                    ASSERT_EQ(model, third.PixelCopy());
+                }
+            }
+        }
+    }
+    velmoro_test_allow_avx2(1);
+}
+
 }  // namespace

@@ -285,6 +285,10 @@ TEST(SimdFlag, CheckLeavesTheFlagAndTryEnableStoresItsResult)
     const int hasMmx = CDibEdit::CheckMMXTechnology();
 #if defined(__x86_64__)
     EXPECT_EQ(hasMmx, 1);  // every x86-64 processor has MMX
+#elif defined(__aarch64__)
+    EXPECT_EQ(hasMmx, 1);  // and every 64-bit ARM one NEON
+#else
+    EXPECT_EQ(hasMmx, 0);  // no twins of this processor's own: the plain rows serve
 #endif
     EXPECT_EQ(TestImage::SimdFlag(), 0);
     EXPECT_EQ(CDibEdit::TryEnableMMXSupport(), hasMmx);

@@ -89,6 +89,10 @@ const BlendRows& FastestRows()
     static constexpr BlendRows kAvx2 = {BlendBytesTowardZeroAvx2, BlendBytesDownAvx2, BlendRow16By256Avx2,
                                         BlendRow16By255Avx2};
     return CpuHasAvx2() ? kAvx2 : kSse2;
+#elif VELMORO_NEON
+    static constexpr BlendRows kNeon = {BlendBytesTowardZeroPlain, BlendBytesDownPlain, BlendRow16By256Neon,
+                                        BlendRow16By255Neon};
+    return kNeon;
 #else
     static constexpr BlendRows kPlain = {BlendBytesTowardZeroPlain, BlendBytesDownPlain, BlendRow16Plain<256>,
                                          BlendRow16Plain<255>};

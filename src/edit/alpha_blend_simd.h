@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Row functions of alpha blending: the plain rules and their SSE2 and AVX2 forms.
+// Row functions of alpha blending: the plain rules and their SSE2, AVX2 and NEON forms.
 // Every row mixes first (weight alpha) with second into out; out may be either
 // source, since each vector is read before it is written.
 #ifndef VELMORO_SRC_EDIT_ALPHA_BLEND_SIMD_H
@@ -73,6 +73,8 @@ void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const BYTE* second, 
 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
 void BlendRow16By256Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
 void BlendRow16By255Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
+void BlendRow16By256Neon(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
+void BlendRow16By255Neon(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
 
 }  // namespace velmoro
 

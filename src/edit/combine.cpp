@@ -114,6 +114,12 @@ KeyedRowFn SimdKeyedRow(int bytesPerPixel)
     case 2: return avx2 ? CombineKeyedRow16Avx2 : CombineKeyedRow16Sse2;
     default: return avx2 ? CombineKeyedRow24Avx2 : CombineKeyedRow24Sse2;
     }
+#elif VELMORO_NEON
+    switch (bytesPerPixel) {
+    case 1: return CombineKeyedRow8Neon;
+    case 2: return CombineKeyedRow16Neon;
+    default: return CombineKeyedRow24Neon;
+    }
 #else
     return PlainKeyedRow(bytesPerPixel);
 #endif

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Row functions of colour-key compositing: the plain pixel rule per depth and its
-// SSE2 and AVX2 twins. A row function composites count pixels: out[i] is base[i]
+// SSE2, AVX2 and NEON twins. A row function composites count pixels: out[i] is base[i]
 // where overlay[i] equals the key, else overlay[i]. out may be base itself, never
 // the overlay.
 #ifndef VELMORO_SRC_EDIT_COMBINE_SIMD_H
@@ -55,6 +55,9 @@ void CombineKeyedRow24Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, siz
 void CombineKeyedRow8Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow16Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
+void CombineKeyedRow8Neon(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
+void CombineKeyedRow16Neon(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
+void CombineKeyedRow24Neon(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 
 }  // namespace velmoro
 

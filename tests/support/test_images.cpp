@@ -8,6 +8,15 @@
 
 namespace velmoro_test {
 
+std::vector<int> TwinTestWidths()
+{
+    std::vector<int> widths;
+    for (int width = 1; width <= 67; ++width)
+        widths.push_back(width);
+    widths.push_back(1001);
+    return widths;
+}
+
 SimdScope::SimdScope(bool enabled) : m_previous(TestImage::SimdFlag())
 {
     TestImage::SetSimdFlag(enabled ? 1 : 0);

@@ -13,6 +13,10 @@ extern "C" void velmoro_test_allow_avx2(int allowed);
 
 namespace velmoro_test {
 
+// Row widths that take a twin's vector rows through every tail: 1 to 67 pixels
+// (past four AVX2 steps of bytes), and a long odd one.
+std::vector<int> TwinTestWidths();
+
 // Switches the SIMD twins on or off for the lifetime of the object.
 class SimdScope {
 public:
