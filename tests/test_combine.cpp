@@ -450,10 +450,16 @@ TEST(CombineDibTwins, LongAndShortRunsFromOddColumnsMatchThePlainRows)
                 if (bitCount == 8)
                     SetEntry(overlay, static_cast<int>(rng() % 256), key);
                 const uint32_t keyPixel = KeyPixel(overlay, key);
-                for (int y = 0; y < 2; ++y)
-                    for (int x = 0; x < overlay.GetWidth(); ++x)
-                        if (rng() % 3 == 0)
+                // A third key pixels, a sixth near misses one bit away in any byte.
+                for (int y = 0; y < 2; ++y) {
+                    for (int x = 0; x < overlay.GetWidth(); ++x) {
+                        const unsigned roll = rng() % 6;
+                        if (roll < 2)
                             SetPixel(overlay, x, y, keyPixel);
+                        else if (roll == 2)
+                            SetPixel(overlay, x, y, keyPixel ^ (1u << (8 * (rng() % (bitCount / 8)) + rng() % 8)));
+                    }
+                }
                 const CRect source(column, 0, column + width, 2);
                 const std::vector<BYTE> model =
                     ModelComposite(base, overlay, CPoint(column, 0), source, true, keyPixel);
