@@ -21,12 +21,7 @@ constexpr RowCopyRows kSse2Rows = {&StreamBytesSse2, &FinishStreamingSse2};
 #endif
 
 // No twin: streaming stores write the bytes memcpy writes, whatever the flag says.
-constexpr RowLadder<RowCopyRows> kRowCopyRows = {
-    &kPlainRows,
-#if VELMORO_X86
-    &kSse2Rows,
-#endif
-};
+constexpr RowLadder<RowCopyRows> kRowCopyRows = VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, nullptr);
 
 }  // namespace
 
