@@ -7,6 +7,8 @@
 #include <velmoro/result.h>
 #include <velmoro/types.h>
 
+#include "base/dib_layout.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -34,6 +36,18 @@ inline bool IsFormat565(DWORD format)
 inline bool IsHeader565(const BITMAPINFOHEADER& header)
 {
     return header.biCompression == BI_BITFIELDS;
+}
+
+// What a new image's header says for the layout, IsHeader565's converse.
+inline DWORD Compression565(bool is565)
+{
+    return is565 ? BI_BITFIELDS : BI_RGB;
+}
+
+// A new BI_BITFIELDS image carries the 5-6-5 masks right behind its header.
+inline void WriteMasks565(BITMAPINFO* info)
+{
+    std::memcpy(reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes, kMasks565, sizeof kMasks565);
 }
 
 inline uint16_t Pack555(unsigned red, unsigned green, unsigned blue)

@@ -125,7 +125,7 @@ DWORD BuildKeyRegion(const CDib& image, IsKey isKey, HRGN* region)
     // Picture rows top to bottom: stored rows run bottom-up.
     for (int y = 0; y < height && width > 0; ++y) {
         const size_t rowStart = boxes.Size();
-        const BYTE* row = StoredRow(image.GetBmpBitsAddress(), stride, height - 1 - y);
+        const BYTE* row = PictureRow(image.GetBmpBitsAddress(), stride, height, y);
         if (!AppendRowRuns(row, width, y, isKey, boxes, sawKey))
             return DIB_ERR_NO_MEMORY;
         const size_t rowCount = boxes.Size() - rowStart;

@@ -137,6 +137,9 @@ bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format)
             return true;
         if (header.biCompression != BI_BITFIELDS)
             return false;
+        // DIBs come here from any caller, as to Windows, so the masks are read
+        // rather than assumed; the library's own BI_BITFIELDS images always carry
+        // the 5-6-5 ones, so for them this agrees with IsHeader565.
         format.is565 = MasksEqual(table, kMasks565);
         return format.is565 || MasksEqual(table, kMasks555);
     }
