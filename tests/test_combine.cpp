@@ -14,6 +14,9 @@ using velmoro_test::ImageSnapshot;
 using velmoro_test::ImageSpec;
 using velmoro_test::SimdScope;
 using velmoro_test::TestImage;
+using velmoro_test::VectorRows;
+using velmoro_test::VectorRowsChoices;
+using velmoro_test::VectorRowsScope;
 
 namespace {
 
@@ -403,15 +406,15 @@ Outcome RunCombine(const RandomCase& c, bool threeImages, bool simd)
 TEST(CombineDibTwins, MatchPlainRowsAndTheModelForEveryWidthAndColumn)
 {
     std::mt19937 rng(2024);
-    for (bool avx2 : {true, false}) {
-        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
         for (int bitCount : {8, 16, 24}) {
             for (int width = 1; width <= 67; ++width) {
                 const RandomCase c = MakeRandomCase(rng, bitCount, width);
                 for (bool threeImages : {false, true}) {
                     const Outcome plain = RunCombine(c, threeImages, false);
                     const Outcome twin = RunCombine(c, threeImages, true);
-                    SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", avx2 " << avx2
+                    SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", " << Name(rows) << " rows"
                                                     << ", three images " << threeImages);
                     ASSERT_EQ(plain.code, twin.code);
                     EXPECT_EQ(plain.point, twin.point);
@@ -428,7 +431,6 @@ TEST(CombineDibTwins, MatchPlainRowsAndTheModelForEveryWidthAndColumn)
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 // Every vector rung the processor has (SSE2 and AVX2, or NEON) against the plain
@@ -438,8 +440,8 @@ TEST(CombineDibTwins, MatchPlainRowsAndTheModelForEveryWidthAndColumn)
 TEST(CombineDibTwins, LongAndShortRunsFromOddColumnsMatchThePlainRows)
 {
     std::mt19937 rng(67);
-    for (bool avx2 : {true, false}) {
-        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope vectorRows(rows);
         for (int bitCount : {8, 16, 24}) {
             for (int width : velmoro_test::TwinTestWidths()) {
                 const int column = 1 + 2 * static_cast<int>(rng() % 3);
@@ -466,7 +468,7 @@ TEST(CombineDibTwins, LongAndShortRunsFromOddColumnsMatchThePlainRows)
                 for (bool simd : {false, true}) {
                     SimdScope scope(simd);
                     SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", column " << column
-                                                    << ", avx2 " << avx2 << ", flag " << simd);
+                                                    << ", " << Name(rows) << " rows, flag " << simd);
                     TestImage onBase(base), third = MakeImage(2, 2, 8, 5);
                     CPoint point(column, 0), thirdPoint(column, 0);
                     CRect rect = source, thirdRect = source;
@@ -478,7 +480,6 @@ TEST(CombineDibTwins, LongAndShortRunsFromOddColumnsMatchThePlainRows)
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 }  // namespace

@@ -40,27 +40,27 @@ public:
     /// A deep copy, as CDib's.
     CDibEdit& operator=(const CDibEdit& other) = default;
 
-    /// 1 when the processor can run the SIMD twins; never changes the flag. On
-    /// x86 that is MMX (CPUID leaf 1, EDX bit 23). On 64-bit ARM it is always 1:
-    /// NEON, part of every such processor, plays MMX's part and the twins run
-    /// NEON rows. On any other processor it is 0; the twins can still be switched
-    /// on by SetMMXEnabled and then run the plain rows, keeping the twins' results.
+    /// 1 when the processor can run the SIMD twins' vector rows; never changes the
+    /// flag. On x86 that is MMX (CPUID leaf 1, EDX bit 23). On 64-bit ARM it is
+    /// always 1: NEON, part of every such processor, plays MMX's part, and the twins
+    /// run NEON rows where a family has them (the colour keys, the 16-bit blends)
+    /// and the plain rows elsewhere. On any other processor it is 0, and a twin
+    /// switched on runs the plain rows.
     static int CheckMMXTechnology();
     /// Runs the check and stores its result in m_bMMXEnabled, switching the SIMD
     /// twins on for every object; returns the flag. The twins pick SSE2 or AVX2
     /// (x86) or NEON (64-bit ARM) at run time and give the plain variants' bytes,
-    /// except AlphaBlendDirect at
-    /// 24 bits (the twin rounds the whole mix down) and the in-place switch
-    /// between 16-bit layouts (the twin also converts the padding word of an
-    /// odd-width row).
+    /// except AlphaBlendDirect at 24 bits (the twin rounds the whole mix down) and,
+    /// with the x86 rows, the in-place switch between 16-bit layouts (the twin also
+    /// converts the padding word of an odd-width row).
     static int TryEnableMMXSupport();
 
     /// @name Depth conversion
     /// An 8-bit index past the colour table converts as black. The header keeps
     /// its resolution; the colour table goes, and 5-6-5 images get their masks.
     //@{
-    /// Makes an 8 or 16-bit image 24-bit (16 bits: BI_RGB read as 5-5-5, any other
-    /// compression as 5-6-5); a 24-bit image stays as it is. DIB_OK;
+    /// Makes an 8 or 16-bit image 24-bit (16 bits: BI_BITFIELDS read as 5-6-5, any
+    /// other compression as 5-5-5); a 24-bit image stays as it is. DIB_OK;
     /// DIB_ERR_EMPTY; DIB_ERR_BAD_DEPTH for another depth; DIB_ERR_NO_MEMORY
     /// (also for a negative width or height). A failure leaves the image as it was.
     DWORD ConvertTo24BitPerPixel();
@@ -202,7 +202,7 @@ protected:
     DWORD Bit8To16BitPerPixel(BYTE* dst, DWORD format);
     /// The SIMD twin of Bit8To16BitPerPixel.
     DWORD Bit8To16BitPerPixelMMX(BYTE* dst, DWORD format);
-    /// 16-bit pixels (BI_RGB 5-5-5, else 5-6-5) to 24-bit pixels in dst.
+    /// 16-bit pixels (BI_BITFIELDS 5-6-5, else 5-5-5) to 24-bit pixels in dst.
     DWORD Bit16To24BitPerPixel(BYTE* dst);
     /// The SIMD twin of Bit16To24BitPerPixel.
     DWORD Bit16To24BitPerPixelMMX(BYTE* dst);

@@ -1,42 +1,50 @@
 // SPDX-License-Identifier: MIT
 #include "base/cpu_features.h"
 
-#include <velmoro/types.h>
-
-#include <atomic>
+#include <velmoro/internal/test_switches.h>
 
 namespace velmoro {
 namespace {
 
-bool DetectAvx2()
+InstructionSet DetectInstructionSet()
 {
 #if VELMORO_X86
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    if (__builtin_cpu_supports("avx2"))
+        return InstructionSet::kAvx2;
+    if (__builtin_cpu_supports("ssse3"))
+        return InstructionSet::kSsse3;
+    if (__builtin_cpu_supports("sse2"))
+        return InstructionSet::kSse2;
+#elif VELMORO_NEON
+    return InstructionSet::kNeon;
+#endif
+    return InstructionSet::kPlain;
+}
+
+}  // namespace
+
+bool CpuHasMmx()
+{
+#if VELMORO_X86
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("mmx") != 0;
 #else
     return false;
 #endif
 }
 
-std::atomic<bool> g_avx2Allowed{true};
-
-}  // namespace
-
-bool CpuHasAvx2()
+InstructionSet WidestInstructionSet()
 {
-    static const bool hasAvx2 = DetectAvx2();
-    return hasAvx2 && g_avx2Allowed.load(std::memory_order_relaxed);
-}
-
-// Exported for the tests only, under a name that says so.
-void SetAvx2Allowed(bool allowed)
-{
-    g_avx2Allowed.store(allowed, std::memory_order_relaxed);
+    static const InstructionSet detected = DetectInstructionSet();
+#if defined(VELMORO_TEST_SWITCHES)
+    const test::Switches switches = test::CurrentSwitches();
+    if (!switches.vectorRows)
+        return InstructionSet::kPlain;
+    if (detected == InstructionSet::kAvx2 && !switches.avx2)
+        return InstructionSet::kSsse3;
+#endif
+    return detected;
 }
 
 }  // namespace velmoro
-
-extern "C" VELMORO_API void velmoro_test_allow_avx2(int allowed)
-{
-    velmoro::SetAvx2Allowed(allowed != 0);
-}

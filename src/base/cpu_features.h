@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Processor features that pick the instruction set inside a SIMD twin. The
-// public flag decides between plain and SIMD; this decides SSE2 or AVX2.
+// The processor's instruction sets, probed once. Every family of row functions
+// keeps one table per instruction set and runs the widest this probe reports.
 #ifndef VELMORO_SRC_BASE_CPU_FEATURES_H
 #define VELMORO_SRC_BASE_CPU_FEATURES_H
 
-// The vector rows a build carries: SSE2 and AVX2 on x86, NEON on 64-bit ARM
-// (where it is part of the base instruction set). Elsewhere the twins run the
-// plain rows. The build lists the vector files by the same processor test.
+// 1 where the x86 vector rows are compiled (SSE2 is the x86-64 baseline), else 0.
 #if defined(__x86_64__) || defined(__i386__)
 #define VELMORO_X86 1
 #else
 #define VELMORO_X86 0
 #endif
+// 1 where the NEON rows are compiled: 64-bit ARM, where NEON is always present.
 #if defined(__aarch64__)
 #define VELMORO_NEON 1
 #else
@@ -20,9 +19,15 @@
 
 namespace velmoro {
 
-// Checked once and cached. Tests may turn AVX2 off to exercise the SSE2 paths.
-bool CpuHasAvx2();
-void SetAvx2Allowed(bool allowed);
+// Narrowest first: each x86 set implies the ones before it. kNeon stands alone,
+// on 64-bit ARM, above the x86 sets so that a ladder is walked down from it to plain.
+enum class InstructionSet { kPlain, kSse2, kSsse3, kAvx2, kNeon, kCount };
+
+// The widest instruction set this processor runs. Test builds may narrow it.
+InstructionSet WidestInstructionSet();
+
+// Whether the processor has MMX, the feature the public SIMD flag is named after.
+bool CpuHasMmx();
 
 }  // namespace velmoro
 

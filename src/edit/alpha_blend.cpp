@@ -6,17 +6,14 @@
 #include <velmoro/dib_edit.h>
 
 #include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "edit/alpha_blend_simd.h"
-#include "base/cpu_features.h"
+#include "edit/pixel_runs.h"
+#include "edit/row_tables.h"
 
 using namespace velmoro;
 
 namespace {
-
-bool HoldsPicture(const CDib& image)
-{
-    return !image.IsEmpty() && image.GetBmpBitsAddress() != NULL;
-}
 
 bool SameSize(const CDib& a, const CDib& b)
 {
@@ -73,43 +70,64 @@ size_t BlockBytes(const CDib& target)
     return HasPixels(target) ? static_cast<size_t>(PixelBlockBytes(target.GetBmpInfoAddress()->bmiHeader)) : 0;
 }
 
-// The fastest row of each rule this processor runs.
-struct BlendRows {
-    BlendBytesFn bytesTowardZero;
-    BlendBytesFn bytesDown;
-    BlendRow16Fn row16By256;
-    BlendRow16Fn row16By255;
+// Only the 24-bit direct blend has a twin, with its own rounding: its plain member
+// runs the plain rows' bytesTowardZero, the twin the widest rows' bytesDown. No
+// other member has a twin: they run the widest rows whatever the flag says, and
+// every vector row gives exactly the bytes of the plain row in its place.
+struct AlphaBlendRows {
+    BlendRowFn bytesTowardZero;   // a 24-bit block as one run of bytes
+    BlendRowFn bytesDown;         // the same, rounded down as the twin rounds
+    BlendRowFn pixels16By256[2];  // 16-bit pixels, 5-5-5 then 5-6-5
+    BlendRowFn pixels16By255[2];
 };
 
-const BlendRows& FastestRows()
-{
-#if VELMORO_X86
-    static constexpr BlendRows kSse2 = {BlendBytesTowardZeroSse2, BlendBytesDownSse2, BlendRow16By256Sse2,
-                                        BlendRow16By255Sse2};
-    static constexpr BlendRows kAvx2 = {BlendBytesTowardZeroAvx2, BlendBytesDownAvx2, BlendRow16By256Avx2,
-                                        BlendRow16By255Avx2};
-    return CpuHasAvx2() ? kAvx2 : kSse2;
-#elif VELMORO_NEON
-    static constexpr BlendRows kNeon = {BlendBytesTowardZeroPlain, BlendBytesDownPlain, BlendRow16By256Neon,
-                                        BlendRow16By255Neon};
-    return kNeon;
-#else
-    static constexpr BlendRows kPlain = {BlendBytesTowardZeroPlain, BlendBytesDownPlain, BlendRow16Plain<256>,
-                                         BlendRow16Plain<255>};
-    return kPlain;
-#endif
-}
+constexpr AlphaBlendRows kPlainRows = {
+    &BlendBytesTowardZeroPlain,
+    &BlendBytesDownPlain,
+    {&BlendRow16Plain<256, false>, &BlendRow16Plain<256, true>},
+    {&BlendRow16Plain<255, false>, &BlendRow16Plain<255, true>},
+};
 
-void BlendRows16(CDib& target, const CDib& first, const CDib& second, unsigned alpha, BlendRow16Fn row)
+#if VELMORO_X86
+constexpr AlphaBlendRows kSse2Rows = {
+    &BlendBytesTowardZeroSse2,
+    &BlendBytesDownSse2,
+    {&BlendRow16Sse2<256, false>, &BlendRow16Sse2<256, true>},
+    {&BlendRow16Sse2<255, false>, &BlendRow16Sse2<255, true>},
+};
+
+constexpr AlphaBlendRows kAvx2Rows = {
+    &BlendBytesTowardZeroAvx2,
+    &BlendBytesDownAvx2,
+    {&BlendRow16Avx2<256, false>, &BlendRow16Avx2<256, true>},
+    {&BlendRow16Avx2<255, false>, &BlendRow16Avx2<255, true>},
+};
+#elif VELMORO_NEON
+// The 24-bit byte rules stay plain: their NEON forms are left for a later rung.
+constexpr AlphaBlendRows kNeonRows = {
+    &BlendBytesTowardZeroPlain,
+    &BlendBytesDownPlain,
+    {&BlendRow16Neon<256, false>, &BlendRow16Neon<256, true>},
+    {&BlendRow16Neon<255, false>, &BlendRow16Neon<255, true>},
+};
+#endif
+
+constexpr RowLadder<AlphaBlendRows> kAlphaBlendRows =
+    VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows, &kNeonRows);
+
+// rowByLayout: the 5-5-5 row, then the 5-6-5 one.
+void BlendRows16(CDib& target, const CDib& first, const CDib& second, unsigned alpha,
+                 const BlendRowFn (&rowByLayout)[2])
 {
     if (!HasPixels(target))
         return;
-    const int64_t stride = RowStride(target.GetBmpInfoAddress()->bmiHeader);
-    const bool is565 = target.GetCompression() != BI_RGB;
+    const BITMAPINFOHEADER& header = target.GetBmpInfoAddress()->bmiHeader;
+    const int64_t stride = RowStride(header);
+    const BlendRowFn row = rowByLayout[IsHeader565(header) ? 1 : 0];
     const size_t width = static_cast<size_t>(target.GetWidth());
     for (int64_t y = 0; y < target.GetHeight(); ++y) {
         row(StoredRow(target.GetBmpBitsAddress(), stride, y), StoredRow(first.GetBmpBitsAddress(), stride, y),
-            StoredRow(second.GetBmpBitsAddress(), stride, y), width, alpha, is565);
+            StoredRow(second.GetBmpBitsAddress(), stride, y), width, alpha);
     }
 }
 
@@ -120,7 +138,7 @@ DWORD CDibEdit::AlphaBlend(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckPublic(*this, other, nullptr);
     if (code != DIB_OK)
         return code;
-    // No twin at either depth: the flag is read and the same members run.
+    // No twin at either depth: the same members run whatever the flag says.
     if (GetBitCount() == 16)
         return AlphaBlend16(other, alpha);
     return AlphaBlend24(other, alpha);
@@ -144,7 +162,7 @@ DWORD CDibEdit::AlphaBlend16(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 16, other);
     if (code != DIB_OK)
         return code;
-    BlendRows16(*this, *this, other, alpha, FastestRows().row16By256);
+    BlendRows16(*this, *this, other, alpha, WidestRows(kAlphaBlendRows).pixels16By256);
     return DIB_OK;
 }
 
@@ -153,8 +171,8 @@ DWORD CDibEdit::AlphaBlend24(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 24, other);
     if (code != DIB_OK)
         return code;
-    FastestRows().bytesTowardZero(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(),
-                                  BlockBytes(*this), alpha);
+    const BlendRowFn blend = WidestRows(kAlphaBlendRows).bytesTowardZero;
+    blend(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }
 
@@ -164,7 +182,7 @@ DWORD CDibEdit::AlphaBlendDirect16(CDibEdit& first, CDibEdit& second, unsigned c
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 16, first, second);
     if (code != DIB_OK)
         return code;
-    BlendRows16(*this, first, second, alpha, FastestRows().row16By255);
+    BlendRows16(*this, first, second, alpha, WidestRows(kAlphaBlendRows).pixels16By255);
     return DIB_OK;
 }
 
@@ -173,8 +191,8 @@ DWORD CDibEdit::AlphaBlendDirect24(CDibEdit& first, CDibEdit& second, unsigned c
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() >= 24, first, second);
     if (code != DIB_OK)
         return code;
-    BlendBytesTowardZeroPlain(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(),
-                              BlockBytes(*this), alpha);
+    const BlendRowFn blend = PlainRows(kAlphaBlendRows).bytesTowardZero;
+    blend(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }
 
@@ -183,7 +201,7 @@ DWORD CDibEdit::AlphaBlendDirect24MMX(CDibEdit& first, CDibEdit& second, unsigne
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() >= 24, first, second);
     if (code != DIB_OK)
         return code;
-    FastestRows().bytesDown(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(),
-                            BlockBytes(*this), alpha);
+    const BlendRowFn blend = WidestRows(kAlphaBlendRows).bytesDown;
+    blend(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }

@@ -64,8 +64,10 @@ inline uint16x8_t BlendPixels16(uint16x8_t first, uint16x8_t second, int16x8_t a
                      BlendField<Divisor, 0, 5>(first, second, alpha));
 }
 
+}  // namespace
+
 template <int Divisor, bool Is565>
-void BlendRow16(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
+void BlendRow16Neon(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
     constexpr size_t kStep = 8;
     const int16x8_t alphaLanes = vdupq_n_s16(static_cast<int16_t>(alpha));
@@ -75,25 +77,12 @@ void BlendRow16(BYTE* out, const BYTE* first, const BYTE* second, size_t count, 
         const uint16x8_t b = vreinterpretq_u16_u8(vld1q_u8(second + 2 * i));
         vst1q_u8(out + 2 * i, vreinterpretq_u8_u16(BlendPixels16<Divisor, Is565>(a, b, alphaLanes)));
     }
-    BlendRow16Plain<Divisor>(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
+    BlendRow16Plain<Divisor, Is565>(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha);
 }
 
-}  // namespace
-
-void BlendRow16By256Neon(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565)
-{
-    if (is565)
-        BlendRow16<256, true>(out, first, second, count, alpha);
-    else
-        BlendRow16<256, false>(out, first, second, count, alpha);
-}
-
-void BlendRow16By255Neon(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565)
-{
-    if (is565)
-        BlendRow16<255, true>(out, first, second, count, alpha);
-    else
-        BlendRow16<255, false>(out, first, second, count, alpha);
-}
+template void BlendRow16Neon<256, false>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Neon<256, true>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Neon<255, false>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Neon<255, true>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
 
 }  // namespace velmoro

@@ -8,8 +8,8 @@
 #include "base/dib_layout.h"
 #include "base/pixel_layouts.h"
 #include "edit/convert_simd.h"
-#include "base/cpu_features.h"
 #include "edit/pixel_runs.h"
+#include "edit/row_tables.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -65,26 +65,11 @@ constexpr ConversionRows kAvx2Rows = {
     true,
 };
 
-const ConversionRows& TwinRows()
-{
-    return CpuHasAvx2() ? kAvx2Rows : kSse2Rows;
-}
-#else
-// No vector rows here: the twins run the plain rows and keep their own
-// treatment of the padding word, so a program sees the same bytes everywhere.
-constexpr ConversionRows kPlainTwinRows = {
-    kPlainRows.index8ToBgr24, kPlainRows.index8ToPixel16,
-    {kPlainRows.pixel16ToBgr24[0], kPlainRows.pixel16ToBgr24[1]},
-    {kPlainRows.bgr24ToPixel16[0], kPlainRows.bgr24ToPixel16[1]},
-    {kPlainRows.swapPixel16Layout[0], kPlainRows.swapPixel16Layout[1]},
-    true,
-};
-
-const ConversionRows& TwinRows()
-{
-    return kPlainTwinRows;
-}
 #endif
+
+// The plain members run the plain rows, their twins the widest.
+constexpr RowLadder<ConversionRows> kConversionRows =
+    VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows, nullptr);
 
 int LayoutIndex(bool is565)
 {
@@ -98,7 +83,7 @@ const BITMAPINFOHEADER& HeaderOf(const CDib& image)
 
 DWORD CheckWorkerSource(const CDib& image, int bitCount, DWORD wrongDepth)
 {
-    if (image.IsEmpty() || image.GetBmpBitsAddress() == NULL)
+    if (!HoldsPicture(image))
         return DIB_ERR_EMPTY;
     return image.GetBitCount() == bitCount ? DIB_OK : wrongDepth;
 }
@@ -164,12 +149,11 @@ DWORD Convert8To16(const CDib& image, BYTE* dst, DWORD format, const ConversionR
     return DIB_OK;
 }
 
-// Every biCompression other than BI_RGB reads as 5-6-5 here.
 DWORD Convert16To24(const CDib& image, BYTE* dst, const ConversionRows& rows)
 {
     if (DWORD refused = CheckWorkerSource(image, 16, DIB_ERR_NOT_16BIT))
         return refused;
-    ConvertRows(image, dst, 24, rows.pixel16ToBgr24[LayoutIndex(image.GetCompression() != BI_RGB)]);
+    ConvertRows(image, dst, 24, rows.pixel16ToBgr24[LayoutIndex(IsHeader565(HeaderOf(image)))]);
     return DIB_OK;
 }
 
@@ -211,10 +195,8 @@ void WriteConvertedHeader(BITMAPINFO* info, const BITMAPINFOHEADER& old, int bit
     header.biSizeImage = 0;
     header.biClrUsed = 0;
     header.biClrImportant = 0;
-    if (masks565) {
-        const DWORD masks[3] = {0x0000F800, 0x000007E0, 0x0000001F};
-        std::memcpy(reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes, masks, sizeof masks);
-    }
+    if (masks565)
+        std::memcpy(reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes, kMasks565, sizeof kMasks565);
 }
 
 // A negative width or height would give a negative block (or, both negative, a
@@ -233,52 +215,52 @@ uint64_t ConvertedBlockBytes(const BITMAPINFOHEADER& header, int bitCount)
 
 DWORD CDibEdit::Bit8To24BitPerPixel(BYTE* dst)
 {
-    return Convert8To24(*this, dst, kPlainRows);
+    return Convert8To24(*this, dst, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit8To24BitPerPixelMMX(BYTE* dst)
 {
-    return Convert8To24(*this, dst, TwinRows());
+    return Convert8To24(*this, dst, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit8To16BitPerPixel(BYTE* dst, DWORD format)
 {
-    return Convert8To16(*this, dst, format, kPlainRows);
+    return Convert8To16(*this, dst, format, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit8To16BitPerPixelMMX(BYTE* dst, DWORD format)
 {
-    return Convert8To16(*this, dst, format, TwinRows());
+    return Convert8To16(*this, dst, format, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To24BitPerPixel(BYTE* dst)
 {
-    return Convert16To24(*this, dst, kPlainRows);
+    return Convert16To24(*this, dst, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To24BitPerPixelMMX(BYTE* dst)
 {
-    return Convert16To24(*this, dst, TwinRows());
+    return Convert16To24(*this, dst, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To16BitPerPixel(BYTE* bits, DWORD format)
 {
-    return Convert16To16(*this, bits, format, kPlainRows);
+    return Convert16To16(*this, bits, format, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To16BitPerPixelMMX(BYTE* bits, DWORD format)
 {
-    return Convert16To16(*this, bits, format, TwinRows());
+    return Convert16To16(*this, bits, format, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit24To16BitPerPixel(BYTE* dst, DWORD format)
 {
-    return Convert24To16(*this, dst, format, kPlainRows);
+    return Convert24To16(*this, dst, format, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit24To16BitPerPixelMMX(BYTE* dst, DWORD format)
 {
-    return Convert24To16(*this, dst, format, TwinRows());
+    return Convert24To16(*this, dst, format, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::ConvertTo24BitPerPixel()

@@ -5,11 +5,8 @@
 #ifndef VELMORO_SRC_EDIT_CONVERT_SIMD_H
 #define VELMORO_SRC_EDIT_CONVERT_SIMD_H
 
-#include "base/cpu_features.h"
 #include "base/pixel_layouts.h"
-#if VELMORO_X86
 #include "edit/simd_memory.h"
-#endif
 
 #include <velmoro/types.h>
 
@@ -77,10 +74,10 @@ inline void SwapPixel16LayoutWords(BYTE* words, size_t count)
     }
 }
 
-#if VELMORO_X86
 // The twins' rows: same arguments and bytes as the plain rows above. SSE2 is the
-// x86-64 baseline; the AVX2 rows run only where CpuHasAvx2() says so, and the
+// x86-64 baseline; the AVX2 rows run only where the processor has AVX2, and the
 // 8-to-16 look-up has no AVX2 row because wider registers do not speed it up.
+#if VELMORO_X86
 namespace sse2 {
 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& table);
 void Index8ToPixel16Row(const BYTE* src, BYTE* dst, int width, const Pixel16Table& table);

@@ -5,11 +5,11 @@
 #define VELMORO_TESTS_SUPPORT_TEST_IMAGES_H
 
 #include <velmoro/dib_edit.h>
+#include <velmoro/internal/test_switches.h>
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
-
-extern "C" void velmoro_test_allow_avx2(int allowed);
 
 namespace velmoro_test {
 
@@ -29,6 +29,29 @@ private:
     int m_previous;
 };
 
+// The vector rows a test may ask the library for. Without the test switches
+// only the widest rows the processor has can be asked for.
+enum class VectorRows { kWidest, kBelowAvx2, kPlain };
+
+// Every choice this build can make, widest first.
+std::vector<VectorRows> VectorRowsChoices();
+const char* Name(VectorRows rows);
+
+// Narrows the library's row tables for the lifetime of the object, and restores
+// the switches it found (nothing to do without the test switches).
+class VectorRowsScope {
+public:
+    explicit VectorRowsScope(VectorRows rows);
+    ~VectorRowsScope();
+    VectorRowsScope(const VectorRowsScope&) = delete;
+    VectorRowsScope& operator=(const VectorRowsScope&) = delete;
+
+private:
+#if defined(VELMORO_TEST_SWITCHES)
+    velmoro::test::ScopedSwitches m_switches;
+#endif
+};
+
 struct ImageSpec {
     int width = 1;
     int height = 1;
@@ -36,6 +59,9 @@ struct ImageSpec {
     DWORD compression = BI_RGB;  // BI_BITFIELDS adds three masks: 5-6-5, or 8-8-8 at 32 bits
     int colorEntries = -1;       // -1: the default for the depth (biClrUsed 0)
 };
+
+// How GoogleTest shows a parameter: "16 bits, BI_BITFIELDS, 20 entries".
+void PrintTo(const ImageSpec& spec, std::ostream* out);
 
 // Builds the image record directly, without going through Create.
 class TestImage : public CDibEdit {
