@@ -40,11 +40,14 @@ RowTablesChosen TablesTaken(const Operation& operation, bool flag, const Switche
     return RowTablesChosenCount();
 }
 
-// A vector table exists for every family on x86 processors.
-bool HasVectorRows()
+// A vector table exists for every family on x86 processors; on 64-bit ARM for
+// the conversions, the colour keys and the blends, not for the flips and the filter.
+bool HasVectorRows([[maybe_unused]] const std::string& operation)
 {
 #if defined(__x86_64__) || defined(__i386__)
     return true;
+#elif defined(__aarch64__)
+    return operation.find("mirror") == std::string::npos && operation != "flip rows" && operation != "filter";
 #else
     return false;
 #endif
@@ -109,22 +112,22 @@ TEST_F(RowTables, TwinsRunThePlainRowsWithTheFlagOffAndTheVectorRowsWithItOn)
         EXPECT_GE(off.plain, 1u) << operation.name;
         EXPECT_EQ(off.vector, 0u) << operation.name;
         const RowTablesChosen on = TablesTaken(operation, true);
-        if (HasVectorRows()) {
+        if (HasVectorRows(operation.name)) {
             EXPECT_EQ(on.plain, 0u) << operation.name;
             EXPECT_GE(on.vector, 1u) << operation.name;
         }
     }
 }
 
+// Families without vector rows on this processor run the plain ones, also whatever the flag.
 TEST_F(RowTables, MembersWithoutATwinRunTheVectorRowsWhateverTheFlag)
 {
-    if (!HasVectorRows())
-        GTEST_SKIP() << "no vector rows on this processor";
     for (const Operation& operation : Singles()) {
+        const bool vector = HasVectorRows(operation.name);
         for (bool flag : {false, true}) {
             const RowTablesChosen taken = TablesTaken(operation, flag);
-            EXPECT_EQ(taken.plain, 0u) << operation.name << ", flag " << flag;
-            EXPECT_GE(taken.vector, 1u) << operation.name << ", flag " << flag;
+            EXPECT_EQ(taken.plain == 0u, vector) << operation.name << ", flag " << flag;
+            EXPECT_EQ(taken.vector >= 1u, vector) << operation.name << ", flag " << flag;
         }
     }
 }

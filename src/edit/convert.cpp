@@ -64,12 +64,23 @@ constexpr ConversionRows kAvx2Rows = {
     {&avx2::SwapPixel16LayoutWords<Layout16::k555>, &avx2::SwapPixel16LayoutWords<Layout16::k565>},
     true,
 };
-
+#elif VELMORO_NEON
+// No NEON conversion rows yet: the plain rows, with the whole block swapped as
+// one run of words as the x86 twins swap it, so that a twin gives the same bytes
+// on every processor that runs twins.
+constexpr ConversionRows kNeonRows = {
+    kPlainRows.index8ToBgr24,
+    kPlainRows.index8ToPixel16,
+    {kPlainRows.pixel16ToBgr24[0], kPlainRows.pixel16ToBgr24[1]},
+    {kPlainRows.bgr24ToPixel16[0], kPlainRows.bgr24ToPixel16[1]},
+    {kPlainRows.swapPixel16Layout[0], kPlainRows.swapPixel16Layout[1]},
+    true,
+};
 #endif
 
 // The plain members run the plain rows, their twins the widest.
 constexpr RowLadder<ConversionRows> kConversionRows =
-    VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows, nullptr);
+    VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows, &kNeonRows);
 
 int LayoutIndex(bool is565)
 {
