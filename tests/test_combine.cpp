@@ -432,3 +432,69 @@ TEST(CombineDibTwins, MatchPlainRowsAndTheModelForEveryWidthAndColumn)
 }
 
 }  // namespace
+
+namespace {
+
+// A 24-bit overlay whose spans are as wide as asked, drawn from an odd column of the
+// overlay to an odd column of the base, so the rows start away from any alignment.
+// Key pixels come in runs and alone, next to near misses that differ in one bit of
+// one byte; the key's top byte is set, as keying ignores it.
+RandomCase MakeWideSpanCase(std::mt19937& rng, int spanWidth)
+{
+    const int overlayLeft = 1 + 2 * static_cast<int>(rng() % 3), baseLeft = 1 + 2 * static_cast<int>(rng() % 3);
+    const int height = 1 + static_cast<int>(rng() % 3);
+    RandomCase c{MakeImage(baseLeft + spanWidth + static_cast<int>(rng() % 5), height, 24, rng()),
+                 MakeImage(overlayLeft + spanWidth + static_cast<int>(rng() % 5), height, 24, rng()),
+                 (static_cast<DWORD>(rng()) & 0xFFFFFFu) | 0x5A000000u,
+                 true,
+                 true,
+                 CPoint(baseLeft, 0),
+                 CRect(overlayLeft, 0, overlayLeft + spanWidth, height),
+                 1};
+    const uint32_t keyPixel = KeyPixel(c.overlay, c.key);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < c.overlay.GetWidth();) {
+            const int run = 1 + static_cast<int>(rng() % 9);
+            const unsigned roll = rng() % 8;
+            for (int i = x; i < std::min(x + run, c.overlay.GetWidth()); ++i) {
+                if (roll < 3)
+                    SetPixel(c.overlay, i, y, keyPixel);
+                else if (roll < 5)
+                    SetPixel(c.overlay, i, y, keyPixel ^ (1u << (8 * (rng() % 3) + rng() % 8)));
+            }
+            x += run;
+        }
+    }
+    return c;
+}
+
+// The 24-bit twins against the plain rows at every span width that puts the end of
+// a row at another place in the vector step (1 to 67), and at a long row, in both
+// forms, with AVX2 and with SSE2 alone.
+TEST(CombineDibTwins, TwentyFourBitSpansFromOddColumnsMatchThePlainRows)
+{
+    std::mt19937 rng(1001);
+    std::vector<int> widths(67);
+    for (int i = 0; i < 67; ++i)
+        widths[i] = i + 1;
+    widths.push_back(1001);
+    for (bool avx2 : {true, false}) {
+        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+        for (int width : widths) {
+            const RandomCase c = MakeWideSpanCase(rng, width);
+            const std::vector<BYTE> model = ModelComposite(c.base, c.overlay, c.point, c.rect, true, KeyPixel(c.overlay, c.key));
+            for (bool threeImages : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "span " << width << ", avx2 " << avx2 << ", three images " << threeImages);
+                const Outcome plain = RunCombine(c, threeImages, false);
+                const Outcome twin = RunCombine(c, threeImages, true);
+                ASSERT_EQ(DIB_OK, plain.code);
+                ASSERT_EQ(DIB_OK, twin.code);
+                ASSERT_EQ(model, plain.pixels);
+                ASSERT_EQ(model, twin.pixels);
+            }
+        }
+    }
+    velmoro_test_allow_avx2(1);
+}
+
+}  // namespace
