@@ -31,39 +31,30 @@ VELMORO_AVX2 inline void KeyedStep16(BYTE* out, const BYTE* base, const BYTE* ov
 
 // Thirty-two 24-bit pixels (96 bytes, three vectors) per step. Each pixel is
 // widened into a 32-bit slot by a byte shuffle and compared with the key once; the
-// compare results are packed to one byte per pixel and shuffled back out to the
-// pixels' three bytes, which then select base or overlay bytes.
+// compare results are merged to one byte per pixel and shuffled back out to the
+// pixels' three bytes, which then select base or overlay bytes. Byte shuffles share
+// one execution port on most processors, so the step spends them only where
+// nothing else will do: the merge is masking, and the loads put the pixels where
+// the merged bytes need no reordering across lanes.
 namespace key24 {
 
 constexpr size_t kStep = 32;
 
-// The widening shuffles take four pixels from each lane. The lanes are loaded from
-// the step's bytes 0|12, 24|36, 48|60 and 72|80; the last lane finds its pixels at
-// its byte 4, so that no load reaches past the step.
-constexpr int kLaneLoads[8] = {0, 12, 24, 36, 48, 60, 72, 80};
+// Compare vector k widens pixels 4k to 4k+3 in its low lane and 16+4k to 19+4k in its
+// high lane, loaded from their first bytes; the last high lane is loaded from byte 80
+// and finds its pixels at its byte 4, so that no load reaches past the step.
+constexpr int kLowLoad[4] = {0, 12, 24, 36};
+constexpr int kHighLoad[4] = {48, 60, 72, 80};
 
-// After the two packs, the byte of pixel p lies in 64-bit block (p/4 % 2) * 2 + p/16,
-// in half p/8 % 2 of it, at p % 4 within the half.
-constexpr int PackedBlock(int pixel)
+// Merged, byte k of 32-bit slot j of a lane is compare vector k's slot j: the low
+// lane holds pixels 0 to 15, the high lane pixels 16 to 31.
+constexpr int MergedByte(int pixel)
 {
-    return (pixel / 4 % 2) * 2 + pixel / 16;
-}
-constexpr int PackedOffset(int pixel)
-{
-    return (pixel / 8 % 2) * 4 + pixel % 4;
-}
-
-// The 64-bit blocks of the packed results that each output vector's lanes receive
-// (lane 0 blocks [0] and [1], lane 1 blocks [2] and [3]), so that every lane holds
-// the bytes of all the pixels its sixteen output bytes belong to.
-constexpr int kSpreadBlocks[3][4] = {{0, 2, 0, 2}, {0, 2, 1, 3}, {1, 3, 1, 3}};
-constexpr int SpreadOrder(int v)
-{
-    return kSpreadBlocks[v][0] | kSpreadBlocks[v][1] << 2 | kSpreadBlocks[v][2] << 4 | kSpreadBlocks[v][3] << 6;
+    return pixel % 4 * 4 + pixel % 16 / 4;
 }
 
 struct Tables {
-    alignas(32) signed char widen[2][32];   // [0] for the first three lane pairs, [1] for the last
+    alignas(32) signed char widen[2][32];   // [0] for compare vectors 0 to 2, [1] for vector 3
     alignas(32) signed char spread[3][32];  // per output vector
 };
 
@@ -71,45 +62,34 @@ constexpr Tables MakeTables()
 {
     Tables t{};
     for (int v = 0; v < 2; ++v)
-        for (int lane = 0; lane < 2; ++lane)
-            for (int slot = 0; slot < 16; ++slot) {
-                const int firstByte = v == 1 && lane == 1 ? 4 : 0;
-                t.widen[v][lane * 16 + slot] =
-                    static_cast<signed char>(slot % 4 == 3 ? -1 : firstByte + slot / 4 * 3 + slot % 4);
-            }
-    for (int v = 0; v < 3; ++v)
-        for (int b = 0; b < 32; ++b) {
-            const int pixel = (32 * v + b) / 3;
-            const int half = kSpreadBlocks[v][2 * (b / 16)] == PackedBlock(pixel) ? 0 : 1;
-            t.spread[v][b] = static_cast<signed char>(half * 8 + PackedOffset(pixel));
+        for (int slot = 0; slot < 32; ++slot) {
+            const int firstByte = v == 1 && slot >= 16 ? 4 : 0;
+            t.widen[v][slot] = static_cast<signed char>(slot % 4 == 3 ? -1 : firstByte + slot % 16 / 4 * 3 + slot % 4);
         }
+    for (int v = 0; v < 3; ++v)
+        for (int b = 0; b < 32; ++b)
+            t.spread[v][b] = static_cast<signed char>(MergedByte((32 * v + b) / 3));
     return t;
 }
 
 constexpr Tables kTables = MakeTables();
 
+// Output vector 0 draws only on pixels 0 to 15 (the merged low lane, doubled), vector
+// 1 on the low lane's pixels and then the high lane's, vector 2 only on pixels 16 to 31.
 constexpr bool EveryLaneHoldsItsPixels()
 {
-    for (int v = 0; v < 3; ++v)
-        for (int b = 0; b < 32; ++b) {
-            const int block = PackedBlock((32 * v + b) / 3), lane = b / 16;
-            if (kSpreadBlocks[v][2 * lane] != block && kSpreadBlocks[v][2 * lane + 1] != block)
-                return false;
-        }
+    for (int b = 0; b < 96; ++b) {
+        const bool lowLane = b / 16 < 3;
+        if (lowLane != (b / 3 < 16))
+            return false;
+    }
     return true;
 }
-static_assert(EveryLaneHoldsItsPixels(), "a spread lane lacks a pixel it writes");
+static_assert(EveryLaneHoldsItsPixels(), "an output lane draws on a pixel its merged lane lacks");
 
 VELMORO_AVX2 inline __m256i LoadTable(const signed char* table)
 {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(table));
-}
-
-VELMORO_AVX2 inline __m256i LoadLanes(const BYTE* step, int pair)
-{
-    const __m128i low = simd::Load128(step + kLaneLoads[2 * pair]);
-    const __m128i high = simd::Load128(step + kLaneLoads[2 * pair + 1]);
-    return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
 }
 
 struct Constants {
@@ -122,25 +102,33 @@ VELMORO_AVX2 inline Constants MakeConstants(uint32_t key)
                      LoadTable(kTables.spread[0]), LoadTable(kTables.spread[1]), LoadTable(kTables.spread[2])};
 }
 
-// All ones in the 32-bit slots of the four key pixels of each lane.
-VELMORO_AVX2 inline __m256i KeyedPixels(const BYTE* overlay, int pair, __m256i widen, __m256i key)
+// Compare vector k: all ones in the 32-bit slots of its key pixels, kept in byte k.
+VELMORO_AVX2 inline __m256i KeyedPixels(const BYTE* overlay, int k, __m256i widen, __m256i key)
 {
-    return _mm256_cmpeq_epi32(_mm256_shuffle_epi8(LoadLanes(overlay, pair), widen), key);
+    const __m256i lanes = _mm256_inserti128_si256(_mm256_castsi128_si256(simd::Load128(overlay + kLowLoad[k])),
+                                                  simd::Load128(overlay + kHighLoad[k]), 1);
+    const __m256i keyed = _mm256_cmpeq_epi32(_mm256_shuffle_epi8(lanes, widen), key);
+    return _mm256_and_si256(keyed, _mm256_set1_epi32(0xFF << (8 * k)));
+}
+
+// The overlay's 32 bytes, or the base's where keyed is set. The base bytes are loaded
+// by the caller before any of the step's stores, so out may be base.
+VELMORO_AVX2 inline void SelectVector(BYTE* out, __m256i base, const BYTE* overlay, __m256i keyed)
+{
+    Store256(out, _mm256_blendv_epi8(Load256(overlay), base, keyed));
 }
 
 VELMORO_AVX2 inline void Step(BYTE* out, const BYTE* base, const BYTE* overlay, const Constants& c)
 {
-    const __m256i keyed = _mm256_packs_epi16(
-        _mm256_packs_epi32(KeyedPixels(overlay, 0, c.widen, c.key), KeyedPixels(overlay, 1, c.widen, c.key)),
-        _mm256_packs_epi32(KeyedPixels(overlay, 2, c.widen, c.key), KeyedPixels(overlay, 3, c.widenLast, c.key)));
-    const __m256i spread[3] = {
-        _mm256_shuffle_epi8(_mm256_permute4x64_epi64(keyed, SpreadOrder(0)), c.spread0),
-        _mm256_shuffle_epi8(_mm256_permute4x64_epi64(keyed, SpreadOrder(1)), c.spread1),
-        _mm256_shuffle_epi8(_mm256_permute4x64_epi64(keyed, SpreadOrder(2)), c.spread2)};
-    // All of the step's loads come before its stores, so out may be base.
-    const __m256i bases[3] = {Load256(base), Load256(base + 32), Load256(base + 64)};
-    for (int v = 0; v < 3; ++v)
-        Store256(out + 32 * v, _mm256_blendv_epi8(Load256(overlay + 32 * v), bases[v], spread[v]));
+    const __m256i merged =
+        _mm256_or_si256(_mm256_or_si256(KeyedPixels(overlay, 0, c.widen, c.key), KeyedPixels(overlay, 1, c.widen, c.key)),
+                        _mm256_or_si256(KeyedPixels(overlay, 2, c.widen, c.key),
+                                        KeyedPixels(overlay, 3, c.widenLast, c.key)));
+    const __m256i base0 = Load256(base), base1 = Load256(base + 32), base2 = Load256(base + 64);
+    SelectVector(out, base0, overlay, _mm256_shuffle_epi8(_mm256_permute2x128_si256(merged, merged, 0x00), c.spread0));
+    SelectVector(out + 32, base1, overlay + 32, _mm256_shuffle_epi8(merged, c.spread1));
+    SelectVector(out + 64, base2, overlay + 64,
+                 _mm256_shuffle_epi8(_mm256_permute2x128_si256(merged, merged, 0x11), c.spread2));
 }
 
 }  // namespace key24
@@ -181,7 +169,8 @@ VELMORO_AVX2 void CombineKeyedRow16Avx2(BYTE* out, const BYTE* base, const BYTE*
     }
 }
 
-VELMORO_AVX2 void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count,
+// Flattened: the step's constants stay in registers across the row.
+__attribute__((target("avx2"), flatten)) void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count,
                                         uint32_t key)
 {
     using key24::kStep;
