@@ -498,3 +498,46 @@ TEST(CombineDibTwins, TwentyFourBitSpansFromOddColumnsMatchThePlainRows)
 }
 
 }  // namespace
+
+namespace {
+
+// Overlays as wide as the base, drawn at column 0 over some or all of its rows:
+// rows without padding are composited as one span, rows with padding one by one;
+// both give what the model gives, plain and SIMD, in both forms, at every depth.
+TEST(CombineDibTwins, WholeRowsAtEveryDepthMatchTheModel)
+{
+    std::mt19937 rng(77);
+    for (int bitCount : {8, 16, 24}) {
+        for (int width : {4, 5, 8, 64, 67, 1000}) {
+            for (int top : {0, 2}) {
+                RandomCase c{MakeImage(width, 7, bitCount, rng()),
+                             MakeImage(width, 5, bitCount, rng()),
+                             RGB(rng() % 256, rng() % 256, rng() % 256),
+                             true,
+                             top != 0,
+                             CPoint(0, top),
+                             CRect(0, 0, width, 5),
+                             1};
+                if (bitCount == 8)
+                    SetEntry(c.overlay, static_cast<int>(rng() % 256), c.key);
+                const uint32_t keyPixel = KeyPixel(c.overlay, c.key);
+                for (int y = 0; y < 5; ++y)
+                    for (int x = 0; x < width; ++x)
+                        if (rng() % 3 == 0)
+                            SetPixel(c.overlay, x, y, keyPixel);
+                const std::vector<BYTE> model = ModelComposite(c.base, c.overlay, c.point, c.rect, true, keyPixel);
+                for (bool threeImages : {false, true}) {
+                    for (bool simd : {false, true}) {
+                        SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", top " << top
+                                                        << ", three images " << threeImages << ", simd " << simd);
+                        const Outcome outcome = RunCombine(c, threeImages, simd);
+                        ASSERT_EQ(DIB_OK, outcome.code);
+                        ASSERT_EQ(model, outcome.pixels);
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

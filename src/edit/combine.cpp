@@ -217,6 +217,9 @@ void RunCombine(const CombineJob& job)
     const size_t stride = static_cast<size_t>(job.baseStride);
     const size_t leftBytes = bpp * static_cast<size_t>(dst.left);
     const size_t rightBytes = bpp * static_cast<size_t>(dst.right);
+    // Whole rows without padding, in both images alike, follow one another as one
+    // span: the row function runs once over all of them, as over one long row.
+    const bool rowsJoin = leftBytes == 0 && rightBytes == stride && src.left == 0 && job.overlayStride == job.baseStride;
     for (int64_t row = job.copyBase ? 0 : dst.top; row < (job.copyBase ? job.baseHeight : dst.bottom); ++row) {
         BYTE* out = StoredRow(job.out, job.baseStride, row);
         const BYTE* base = StoredRow(job.base, job.baseStride, row);
@@ -225,6 +228,11 @@ void RunCombine(const CombineJob& job)
             continue;
         }
         const BYTE* overlay = StoredRow(job.overlay, job.overlayStride, src.top + (row - dst.top));
+        if (rowsJoin) {
+            CompositeSpan(job, out, base, overlay, width * static_cast<size_t>(dst.bottom - row));
+            row = dst.bottom - 1;
+            continue;
+        }
         if (job.copyBase)
             std::memcpy(out, base, leftBytes);
         CompositeSpan(job, out + leftBytes, base + leftBytes, overlay + bpp * src.left, width);

@@ -31,11 +31,10 @@ VELMORO_AVX2 inline void KeyedStep16(BYTE* out, const BYTE* base, const BYTE* ov
 
 // Thirty-two 24-bit pixels (96 bytes, three vectors) per step. Each pixel is
 // widened into a 32-bit slot by a byte shuffle and compared with the key once; the
-// compare results are merged to one byte per pixel and shuffled back out to the
-// pixels' three bytes, which then select base or overlay bytes. Byte shuffles share
-// one execution port on most processors, so the step spends them only where
-// nothing else will do: the merge is masking, and the loads put the pixels where
-// the merged bytes need no reordering across lanes.
+// compare results are packed to one byte per pixel and shuffled back out to the
+// pixels' three bytes, which then select base or overlay bytes. The loads put the
+// pixels where the packed bytes come out in order, lane by lane, so that no
+// reordering across lanes is needed beyond doubling a lane.
 namespace key24 {
 
 constexpr size_t kStep = 32;
@@ -46,11 +45,11 @@ constexpr size_t kStep = 32;
 constexpr int kLowLoad[4] = {0, 12, 24, 36};
 constexpr int kHighLoad[4] = {48, 60, 72, 80};
 
-// Merged, byte k of 32-bit slot j of a lane is compare vector k's slot j: the low
-// lane holds pixels 0 to 15, the high lane pixels 16 to 31.
-constexpr int MergedByte(int pixel)
+// Packed (32 to 16 bits of vectors 0 and 1, and of 2 and 3, then 16 to 8 bits), the
+// low lane holds pixels 0 to 15 in order and the high lane pixels 16 to 31.
+constexpr int PackedByte(int pixel)
 {
-    return pixel % 4 * 4 + pixel % 16 / 4;
+    return pixel % 16;
 }
 
 struct Tables {
@@ -68,13 +67,13 @@ constexpr Tables MakeTables()
         }
     for (int v = 0; v < 3; ++v)
         for (int b = 0; b < 32; ++b)
-            t.spread[v][b] = static_cast<signed char>(MergedByte((32 * v + b) / 3));
+            t.spread[v][b] = static_cast<signed char>(PackedByte((32 * v + b) / 3));
     return t;
 }
 
 constexpr Tables kTables = MakeTables();
 
-// Output vector 0 draws only on pixels 0 to 15 (the merged low lane, doubled), vector
+// Output vector 0 draws only on pixels 0 to 15 (the packed low lane, doubled), vector
 // 1 on the low lane's pixels and then the high lane's, vector 2 only on pixels 16 to 31.
 constexpr bool EveryLaneHoldsItsPixels()
 {
@@ -85,7 +84,7 @@ constexpr bool EveryLaneHoldsItsPixels()
     }
     return true;
 }
-static_assert(EveryLaneHoldsItsPixels(), "an output lane draws on a pixel its merged lane lacks");
+static_assert(EveryLaneHoldsItsPixels(), "an output lane draws on a pixel its packed lane lacks");
 
 VELMORO_AVX2 inline __m256i LoadTable(const signed char* table)
 {
@@ -102,13 +101,12 @@ VELMORO_AVX2 inline Constants MakeConstants(uint32_t key)
                      LoadTable(kTables.spread[0]), LoadTable(kTables.spread[1]), LoadTable(kTables.spread[2])};
 }
 
-// Compare vector k: all ones in the 32-bit slots of its key pixels, kept in byte k.
+// Compare vector k: all ones in the 32-bit slots of its key pixels.
 VELMORO_AVX2 inline __m256i KeyedPixels(const BYTE* overlay, int k, __m256i widen, __m256i key)
 {
     const __m256i lanes = _mm256_inserti128_si256(_mm256_castsi128_si256(simd::Load128(overlay + kLowLoad[k])),
                                                   simd::Load128(overlay + kHighLoad[k]), 1);
-    const __m256i keyed = _mm256_cmpeq_epi32(_mm256_shuffle_epi8(lanes, widen), key);
-    return _mm256_and_si256(keyed, _mm256_set1_epi32(0xFF << (8 * k)));
+    return _mm256_cmpeq_epi32(_mm256_shuffle_epi8(lanes, widen), key);
 }
 
 // The overlay's 32 bytes, or the base's where keyed is set. The base bytes are loaded
@@ -120,15 +118,14 @@ VELMORO_AVX2 inline void SelectVector(BYTE* out, __m256i base, const BYTE* overl
 
 VELMORO_AVX2 inline void Step(BYTE* out, const BYTE* base, const BYTE* overlay, const Constants& c)
 {
-    const __m256i merged =
-        _mm256_or_si256(_mm256_or_si256(KeyedPixels(overlay, 0, c.widen, c.key), KeyedPixels(overlay, 1, c.widen, c.key)),
-                        _mm256_or_si256(KeyedPixels(overlay, 2, c.widen, c.key),
-                                        KeyedPixels(overlay, 3, c.widenLast, c.key)));
+    const __m256i packed = _mm256_packs_epi16(
+        _mm256_packs_epi32(KeyedPixels(overlay, 0, c.widen, c.key), KeyedPixels(overlay, 1, c.widen, c.key)),
+        _mm256_packs_epi32(KeyedPixels(overlay, 2, c.widen, c.key), KeyedPixels(overlay, 3, c.widenLast, c.key)));
     const __m256i base0 = Load256(base), base1 = Load256(base + 32), base2 = Load256(base + 64);
-    SelectVector(out, base0, overlay, _mm256_shuffle_epi8(_mm256_permute2x128_si256(merged, merged, 0x00), c.spread0));
-    SelectVector(out + 32, base1, overlay + 32, _mm256_shuffle_epi8(merged, c.spread1));
+    SelectVector(out, base0, overlay, _mm256_shuffle_epi8(_mm256_permute2x128_si256(packed, packed, 0x00), c.spread0));
+    SelectVector(out + 32, base1, overlay + 32, _mm256_shuffle_epi8(packed, c.spread1));
     SelectVector(out + 64, base2, overlay + 64,
-                 _mm256_shuffle_epi8(_mm256_permute2x128_si256(merged, merged, 0x11), c.spread2));
+                 _mm256_shuffle_epi8(_mm256_permute2x128_si256(packed, packed, 0x11), c.spread2));
 }
 
 }  // namespace key24
