@@ -10,8 +10,19 @@
 #include <vector>
 
 extern "C" void velmoro_test_allow_avx2(int allowed);
+extern "C" void velmoro_test_stream_results_from(uint64_t bytes);
 
 namespace velmoro_test {
+
+// Results of at least `bytes` are written by streaming stores for the lifetime of
+// the object, whatever caches this machine has.
+class StreamingScope {
+public:
+    explicit StreamingScope(uint64_t bytes) { velmoro_test_stream_results_from(bytes); }
+    ~StreamingScope() { velmoro_test_stream_results_from(0); }
+    StreamingScope(const StreamingScope&) = delete;
+    StreamingScope& operator=(const StreamingScope&) = delete;
+};
 
 // Switches the SIMD twins on or off for the lifetime of the object.
 class SimdScope {
