@@ -8,7 +8,7 @@
 # header, the masks and colour table from directly behind it, then the pixel
 # rows from bfOffBits. A file the loader would refuse, or read wrongly, fails
 # the build here with the reason. The emitted records must keep the layout of
-# VelmoroResourceInfo and VelmoroResourceTable in src/platform/resource_table.h.
+# VelmoroResourceInfo and VelmoroResourceTable in include/velmoro/internal/resource_table.h.
 cmake_minimum_required(VERSION 3.17)
 
 if(NOT OUTPUT)

@@ -8,7 +8,9 @@ install(TARGETS velmoro EXPORT VelmoroTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/velmoro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# velmoro/internal/ serves the project's own tests and fuzz targets only: not installed.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/velmoro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+        PATTERN internal EXCLUDE)
 install(FILES ${PROJECT_BINARY_DIR}/include/velmoro/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velmoro)
 install(EXPORT VelmoroTargets NAMESPACE Velmoro:: DESTINATION ${VELMORO_CMAKE_DIR})
 

@@ -9,8 +9,7 @@
 
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include <velmoro/internal/dib_layout.h>
 
 #include <cstdint>
 #include <malloc.h>

@@ -4,10 +4,10 @@
 // a result code; an image that loads must satisfy the record's rules, and a
 // failed load must leave the image as it was.
 #include <velmoro/dib.h>
+#include <velmoro/internal/resource_table.h>
 #include <velmoro/platform/file.h>
 
 #include "image_checks.h"
-#include "platform/resource_table.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The image record: size rules, accessors, copies.
 #include <velmoro/dib.h>
+#include <velmoro/dib_edit.h>
+#include <velmoro/internal/dib_layout.h>
+#include <velmoro/platform/file.h>
 
 #include "support/test_images.h"
 
@@ -101,6 +104,33 @@ TEST(DibRecord, AccessorsReadTheHeader)
     EXPECT_EQ(image.GetColorEntrySize(), 12);
     EXPECT_EQ(reinterpret_cast<BYTE*>(image.GetColorTabAddress()),
               reinterpret_cast<BYTE*>(image.GetBmpInfoAddress()) + 40);
+}
+
+// An 8-bit file may say BI_BITFIELDS: its masks come first, then the colour
+// table. The public address keeps the design's answer, the bytes right behind
+// the header; the library's own look-ups read the entries behind the masks.
+TEST(DibRecord, IndexedFileWithMasksKeepsThePublicAddressBeforeThemAndLooksColoursUpBehindThem)
+{
+    TestImage source(ImageSpec{3, 2, 8, BI_BITFIELDS, 4}, 5);
+    source.GetBmpBitsAddress()[source.Stride()] = 2;  // the top-left pixel: entry 2
+    CMemFile file;
+    ASSERT_EQ(source.WriteBmp(file, 0), DIB_OK);
+    CDibEdit image;
+    ASSERT_EQ(image.Load(file, 0), DIB_OK);
+    ASSERT_EQ(image.GetCompression(), static_cast<DWORD>(BI_BITFIELDS));
+    EXPECT_EQ(image.GetColorEntrySize(), 12 + 4 * 4);
+
+    const BYTE* info = reinterpret_cast<const BYTE*>(image.GetBmpInfoAddress());
+    EXPECT_EQ(reinterpret_cast<const BYTE*>(image.GetColorTabAddress()), info + 40);
+    const RGBQUAD* entries = velmoro::ColorEntries(image.GetBmpInfoAddress());
+    EXPECT_EQ(reinterpret_cast<const BYTE*>(entries), info + 52);
+    EXPECT_EQ(reinterpret_cast<const BYTE*>(velmoro::ColorTableAddress(image.GetBmpInfoAddress())), info + 52);
+
+    DWORD color = 0;
+    ASSERT_EQ(image.GetColorFromPoint(CPoint(0, 0), &color), DIB_OK);
+    EXPECT_EQ(color, RGB(entries[2].rgbRed, entries[2].rgbGreen, entries[2].rgbBlue));
+    EXPECT_NE(color, RGB(image.GetColorTabAddress()[2].rgbRed, image.GetColorTabAddress()[2].rgbGreen,
+                         image.GetColorTabAddress()[2].rgbBlue));
 }
 
 TEST(DibRecord, CopyDibMakesAnIndependentDeepCopy)

@@ -6,8 +6,9 @@
 #include <velmoro/platform/file.h>
 #include <velmoro/types.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "platform/file_support.h"
 
 #include <cstdint>
 #include <type_traits>
@@ -44,13 +45,6 @@ inline bool ChunkBlockSizesOf(const BITMAPINFOHEADER& header, ChunkBlockSizes& s
     sizes.infoBytes = static_cast<uint32_t>(infoBytes);
     sizes.pixelBytes = static_cast<uint32_t>(stride * height);
     return true;
-}
-
-inline uint64_t BytesLeft(const CFile& file)
-{
-    const uint64_t length = file.GetLength();
-    const uint64_t position = file.GetPosition();
-    return length > position ? length - position : 0;
 }
 
 // Little-endian unsigned fields; false on a short read, value untouched.

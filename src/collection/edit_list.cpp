@@ -3,9 +3,9 @@
 #include <velmoro/dib_collection.h>
 
 #include "collection/chunk_record.h"
+#include "platform/file_support.h"
 
 #include <memory>
-#include <sys/stat.h>
 #include <new>
 #include <utility>
 
@@ -40,8 +40,7 @@ void DiscardFailedSave(CFile& file, int bClose)
     } catch (CFileException* error) {
         error->Delete();
     }
-    struct stat status;
-    if (path.IsEmpty() || ::stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+    if (!IsRegularFile(path))
         return;
     try {
         CFile::Remove(path);

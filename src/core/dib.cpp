@@ -2,9 +2,9 @@
 // The image record: lifecycle, size rules, deep copy and the colour search.
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <cstring>
 

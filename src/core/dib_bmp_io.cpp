@@ -6,9 +6,10 @@
 #include <velmoro/platform/file.h>
 #include <velmoro/platform/module.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
+#include "platform/file_support.h"
 
 #include <cstring>
 
@@ -37,13 +38,6 @@ BITMAPINFOHEADER WidenCoreHeader(const BITMAPCOREHEADER& core)
     header.biPlanes = core.bcPlanes;
     header.biBitCount = core.bcBitCount;
     return header;
-}
-
-uint64_t BytesLeft(const CFile& file)
-{
-    const uint64_t length = file.GetLength();
-    const uint64_t position = file.GetPosition();
-    return length > position ? length - position : 0;
 }
 
 // The pixel-block size a header asks for, or the result code that refuses it.
@@ -227,15 +221,11 @@ DWORD CDib::WriteBmp(CFile& file, int bClose)
     fileHeader.bfType = kBmpSignature;
     fileHeader.bfSize = static_cast<DWORD>(tableBytes + static_cast<uint64_t>(pixelBytes) + 54);
     fileHeader.bfOffBits = static_cast<DWORD>(tableBytes + 54);
-    try {
+    return CatchFileErrors(DIB_ERR_WRITE, [&] {
         file.Write(&fileHeader, kFileHeaderBytes);
         file.Write(m_pBmpInfo, static_cast<UINT>(kInfoHeaderBytes + tableBytes));
         file.Write(m_pBmpBits, static_cast<UINT>(pixelBytes));
         if (bClose)
             file.Close();
-    } catch (CFileException* error) {
-        error->Delete();
-        return DIB_ERR_WRITE;
-    }
-    return DIB_OK;
+    });
 }

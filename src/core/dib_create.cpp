@@ -2,10 +2,10 @@
 // Blank images: the three standard colour tables and the fill routines.
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/halftone_table.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/halftone_table.h"
+#include "base/pixel_layouts.h"
 
 #include <cstring>
 
@@ -124,19 +124,11 @@ DWORD CDib::Create(int width, int height, int bitCount, DWORD fillColor, DWORD f
     if (!info || !bits)
         return DIB_ERR_NO_MEMORY;
 
-    BITMAPINFOHEADER& header = info->bmiHeader;
-    header = BITMAPINFOHEADER{};
-    header.biSize = kInfoHeaderBytes;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<WORD>(bitCount);
-    header.biCompression = masks565 ? BI_BITFIELDS : BI_RGB;
-    BYTE* behindHeader = reinterpret_cast<BYTE*>(info.get()) + kInfoHeaderBytes;
+    info->bmiHeader = NewInfoHeader(width, height, bitCount, Compression565(masks565));
     if (masks565)
-        std::memcpy(behindHeader, kMasks565, sizeof kMasks565);
+        WriteMasks565(info.get());
 
-    RGBQUAD* table = reinterpret_cast<RGBQUAD*>(behindHeader);
+    RGBQUAD* table = ColorTableAddress(info.get());
     switch (bitCount) {
     case 1: CreatMonoColorTable(table); break;
     case 4: CreatHexColorTable(table); break;

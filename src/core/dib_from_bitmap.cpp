@@ -2,9 +2,9 @@
 // Turning a device-dependent bitmap into an image through the screen's context.
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <cstring>
 
@@ -75,13 +75,9 @@ DWORD CDib::CreateDIBFromBitmap(HBITMAP bitmap, HPALETTE palette, DWORD format)
     if (!IsAcceptedBitmapDepth(record.bmBitsPixel))
         return DIB_ERR_BAD_BITCOUNT;
 
-    BITMAPINFOHEADER header{};
-    header.biSize = kInfoHeaderBytes;
-    header.biWidth = record.bmWidth;
-    header.biHeight = record.bmHeight;
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<WORD>(ImageBitCount(record));
-    header.biCompression = header.biBitCount == 16 && IsFormat565(format) ? BI_BITFIELDS : BI_RGB;
+    const int bitCount = ImageBitCount(record);
+    const BITMAPINFOHEADER header =
+        NewInfoHeader(record.bmWidth, record.bmHeight, bitCount, Compression565(bitCount == 16 && IsFormat565(format)));
     const uint64_t infoBytes = InfoBlockBytes(reinterpret_cast<const BITMAPINFO*>(&header));
     // The block holds every row the size rules promise, whatever biSizeImage says.
     const int64_t pixelBytes = PixelBlockBytes(header);

@@ -2,8 +2,8 @@
 // CDibPal: the palette of an image's colour table, or the halftone palette.
 #include <velmoro/dib_palette.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 
 using namespace velmoro;
 

@@ -4,9 +4,9 @@
 // row above extend its band, and one region is made from the banded list.
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "platform/gdi_objects.h"
 
 #include <climits>
@@ -125,7 +125,7 @@ DWORD BuildKeyRegion(const CDib& image, IsKey isKey, HRGN* region)
     // Picture rows top to bottom: stored rows run bottom-up.
     for (int y = 0; y < height && width > 0; ++y) {
         const size_t rowStart = boxes.Size();
-        const BYTE* row = StoredRow(image.GetBmpBitsAddress(), stride, height - 1 - y);
+        const BYTE* row = PictureRow(image.GetBmpBitsAddress(), stride, height, y);
         if (!AppendRowRuns(row, width, y, isKey, boxes, sawKey))
             return DIB_ERR_NO_MEMORY;
         const size_t rowCount = boxes.Size() - rowStart;

@@ -5,9 +5,9 @@
 // picture of the receiving object's size before a pixel is read.
 #include <velmoro/dib_edit.h>
 
-#include "core/dib_layout.h"
+#include "base/dib_layout.h"
 #include "edit/alpha_blend_simd.h"
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 
 using namespace velmoro;
 

@@ -2,8 +2,8 @@
 // The colour of one pixel, in the 0x00BBGGRR form colours are passed in.
 #include <velmoro/dib_edit.h>
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 namespace velmoro {
 namespace {

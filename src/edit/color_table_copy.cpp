@@ -2,7 +2,7 @@
 // Copying one image's colour table into another of the same entry count.
 #include <velmoro/dib_edit.h>
 
-#include "core/dib_layout.h"
+#include "base/dib_layout.h"
 
 #include <cstring>
 

@@ -4,11 +4,11 @@
 // the row function (plain rule or SIMD twin) and in where the result goes.
 #include <velmoro/dib_edit.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "edit/combine_simd.h"
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 #include "edit/pixel_runs.h"
 
 #include <algorithm>

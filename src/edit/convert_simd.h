@@ -5,7 +5,7 @@
 #ifndef VELMORO_SRC_EDIT_CONVERT_SIMD_H
 #define VELMORO_SRC_EDIT_CONVERT_SIMD_H
 
-#include "core/pixel_layouts.h"
+#include "base/pixel_layouts.h"
 #include "edit/simd_memory.h"
 
 #include <velmoro/types.h>

@@ -2,8 +2,8 @@
 // Crop: a rectangle of another image becomes this image.
 #include <velmoro/dib_edit.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 #include "edit/pixel_runs.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // Fading: a constant added to every channel of a 24-bit image, with saturation.
 #include <velmoro/dib_edit.h>
 
-#include "core/dib_layout.h"
+#include "base/dib_layout.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 // the interior goes to the vector rows when the kernel suits them.
 #include <velmoro/dib_edit.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 #include "edit/filter_rows.h"
 
 #include <atomic>

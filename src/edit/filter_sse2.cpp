@@ -4,7 +4,7 @@
 // giving exact 32-bit sums; the division runs in single precision, exact for
 // the sums FilterKernelFitsSimd admits, and truncates toward zero like the
 // integer division it replaces.
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 #include "edit/simd_memory.h"
 #include "edit/filter_rows.h"
 

@@ -2,7 +2,7 @@
 // Flips in place: rows exchanged top to bottom, pixels exchanged left to right.
 #include <velmoro/dib_edit.h>
 
-#include "core/dib_layout.h"
+#include "base/dib_layout.h"
 #include "edit/flip_rows.h"
 #include "edit/pixel_runs.h"
 

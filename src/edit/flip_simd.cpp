@@ -4,7 +4,7 @@
 // exchanges for the vertical flip.
 #include "edit/flip_rows.h"
 
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

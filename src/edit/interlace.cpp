@@ -4,9 +4,9 @@
 // may be the source itself: the source is read whole before it is replaced.
 #include <velmoro/dib_edit.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "edit/pixel_runs.h"
 
 #include <cstring>

@@ -4,8 +4,8 @@
 // colour table); the other image's pixels are copied as they are stored.
 #include <velmoro/dib_edit.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 #include "edit/pixel_runs.h"
 
 #include <climits>

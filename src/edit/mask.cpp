@@ -2,8 +2,8 @@
 // The 50 % mask: a checkerboard of one colour over 8-, 16- and 24-bit images.
 #include <velmoro/dib_edit.h>
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "edit/pixel_runs.h"
 
 #include <cstring>

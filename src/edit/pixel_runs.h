@@ -6,8 +6,8 @@
 
 #include <velmoro/dib.h>
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "edit/row_copy.h"
 
 #include <algorithm>

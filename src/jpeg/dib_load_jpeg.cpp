@@ -6,8 +6,8 @@
 #include <velmoro/jpeg.h>
 #include <velmoro/platform/file.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 
 using namespace velmoro;
 
@@ -58,13 +58,7 @@ DWORD DecodeIntoNewBlocks(CJPeg& jpeg, ConvertToDib convert, DecodedBlocks& deco
     if (!decoded.bits)
         return DIB_ERR_NO_MEMORY;
 
-    BITMAPINFOHEADER& header = decoded.info->bmiHeader;
-    header = BITMAPINFOHEADER{};
-    header.biSize = kInfoHeaderBytes;
-    header.biWidth = static_cast<LONG>(width);
-    header.biHeight = static_cast<LONG>(height);
-    header.biPlanes = 1;
-    header.biBitCount = 24;
+    decoded.info->bmiHeader = NewInfoHeader(static_cast<LONG>(width), static_cast<LONG>(height), 24);
 
     if ((jpeg.*convert)(decoded.bits.get()) != IJL_OK)
         return DIB_ERR_FILE_IO;

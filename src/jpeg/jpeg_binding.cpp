@@ -3,7 +3,7 @@
 // codec's results through unchanged.
 #include <velmoro/jpeg.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
 #include "platform/library_location.h"
 
 #include <cstring>

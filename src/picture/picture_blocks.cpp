@@ -2,8 +2,8 @@
 #include "picture/picture_blocks.h"
 
 #include "core/dib_block_access.h"
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <climits>
 #include <cstring>
@@ -27,17 +27,11 @@ DWORD PictureBlocks::Make(uint64_t width, uint64_t height, int bitCount, DWORD c
         return DIB_ERR_NO_MEMORY;
 
     BITMAPINFOHEADER& header = info->bmiHeader;
-    header = BITMAPINFOHEADER{};
-    header.biSize = kInfoHeaderBytes;
-    header.biWidth = static_cast<LONG>(width);
-    header.biHeight = static_cast<LONG>(height);
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<WORD>(bitCount);
-    header.biCompression = masks ? BI_BITFIELDS : BI_RGB;
+    header = NewInfoHeader(static_cast<LONG>(width), static_cast<LONG>(height), bitCount, Compression565(masks));
     // The record counts a full table as 0.
     header.biClrUsed = entries == static_cast<uint64_t>(DefaultColorEntries(bitCount)) ? 0 : static_cast<DWORD>(entries);
     if (masks)
-        std::memcpy(reinterpret_cast<BYTE*>(info.get()) + kInfoHeaderBytes, kMasks565, sizeof kMasks565);
+        WriteMasks565(info.get());
 
     m_info = std::move(info);
     m_bits = std::move(bits);

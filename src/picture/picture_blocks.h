@@ -7,7 +7,8 @@
 
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 
 #include <cstdint>
 
@@ -28,7 +29,11 @@ public:
     uint64_t PixelBytes() const { return m_stride * m_height; }
     BYTE* Bits() const { return m_bits.get(); }
     // Picture row y, 0 being the top one.
-    BYTE* Row(uint64_t y) const { return m_bits.get() + m_stride * (m_height - 1 - y); }
+    BYTE* Row(uint64_t y) const
+    {
+        return PictureRow(m_bits.get(), static_cast<int64_t>(m_stride), static_cast<int64_t>(m_height),
+                          static_cast<int64_t>(y));
+    }
     // The bytes behind the pixels of every row set to 0.
     void ClearPadding() const;
     RGBQUAD* ColorTable() const;

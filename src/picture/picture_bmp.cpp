@@ -3,8 +3,8 @@
 // checked against the bytes present before anything is allocated.
 #include "picture/picture_bmp.h"
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "picture/picture_alpha.h"
 #include "platform/gdi_pixels.h"
 

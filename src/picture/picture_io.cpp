@@ -4,11 +4,12 @@
 #include <velmoro/picture_io.h>
 #include <velmoro/platform/file.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
 #include "picture/picture_blocks.h"
 #include "picture/picture_bmp.h"
 #include "picture/picture_jpeg.h"
 #include "picture/picture_png.h"
+#include "platform/file_support.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -39,9 +40,7 @@ bool IsValid(const PictureReadOptions& options)
 // The bytes from the file's present position to its end.
 DWORD ReadRest(CFile& file, BlockPtr<BYTE>& bytes, uint64_t& size)
 {
-    const uint64_t length = file.GetLength();
-    const uint64_t position = file.GetPosition();
-    size = length > position ? length - position : 0;
+    size = BytesLeft(file);
     if (size > kMaxBlockBytes)
         return DIB_ERR_NO_MEMORY;  // the file object reads in 32-bit counts
     bytes = MakeBlock(size);
@@ -122,13 +121,7 @@ DWORD CopyInto(CMemFile& encoded, CFile& file)
     if (length > UINT32_MAX)
         return DIB_ERR_WRITE;  // the file object writes in 32-bit counts
     const std::unique_ptr<BYTE, decltype(&std::free)> bytes(encoded.Detach(), &std::free);
-    try {
-        file.Write(bytes.get(), static_cast<UINT>(length));
-    } catch (CFileException* error) {
-        error->Delete();
-        return DIB_ERR_WRITE;
-    }
-    return DIB_OK;
+    return CatchFileErrors(DIB_ERR_WRITE, [&] { file.Write(bytes.get(), static_cast<UINT>(length)); });
 }
 
 }  // namespace
@@ -270,13 +263,7 @@ DWORD WritePicture(CDib& image, const char* path, const PictureWriteOptions& opt
         return DIB_ERR_OPEN;
     if (DWORD failed = CopyInto(encoded, file))
         return failed;
-    try {
-        file.Close();
-    } catch (CFileException* error) {
-        error->Delete();
-        return DIB_ERR_WRITE;
-    }
-    return DIB_OK;
+    return CatchFileErrors(DIB_ERR_WRITE, [&] { file.Close(); });
 }
 
 DWORD WritePicture(CDib& image, CFile& file, const PictureWriteOptions& options)

@@ -4,9 +4,10 @@
 #include <velmoro/jpeg.h>
 #include <velmoro/platform/file.h>
 
-#include "core/blocks.h"
-#include "core/dib_layout.h"
+#include "base/blocks.h"
+#include "base/dib_layout.h"
 #include "picture/picture_rows.h"
+#include "platform/file_support.h"
 
 #include <algorithm>
 #include <mutex>
@@ -146,7 +147,7 @@ DWORD WriteJpeg(const CDib& image, const PictureWriteOptions& options, CFile& ou
         if (!widened)
             return DIB_ERR_NO_MEMORY;
         for (uint64_t y = 0; y < height; ++y) {
-            BYTE* row = widened.get() + stride * (height - 1 - y);
+            BYTE* row = PictureRow(widened.get(), stride, height, y);
             reader.Read(y, row);
             std::fill(row + 3 * width, row + stride, BYTE{0});
         }
@@ -174,13 +175,7 @@ DWORD WriteJpeg(const CDib& image, const PictureWriteOptions& options, CFile& ou
     jpeg.JpgEndConversion();
     if (encoded != DIB_OK)
         return encoded;
-    try {
-        out.Write(stream.get(), length);
-    } catch (CFileException* error) {
-        error->Delete();
-        return DIB_ERR_WRITE;
-    }
-    return DIB_OK;
+    return CatchFileErrors(DIB_ERR_WRITE, [&] { out.Write(stream.get(), length); });
 }
 
 }  // namespace velmoro

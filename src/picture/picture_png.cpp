@@ -6,11 +6,12 @@
 
 #include <velmoro/platform/file.h>
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "picture/picture_alpha.h"
 #include "picture/picture_rows.h"
 #include "platform/gdi_pixels.h"
+#include "platform/file_support.h"
 
 #include <algorithm>
 #include <climits>
@@ -307,7 +308,7 @@ DWORD ReadPng(CFile& file, const PictureReadOptions& options, PictureBlocks& pic
     ReadSession session;
     if (DWORD failed = StartSession(session, file))
         return failed;
-    const uint64_t available = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
+    const uint64_t available = BytesLeft(file);
     const AlphaRule rule(options);
     const DWORD result = RunGuarded(session, DIB_ERR_FILE_IO, [&]() -> DWORD {
         ReadHeaderChunks(session);
@@ -371,12 +372,12 @@ unsigned HighestIndex(const CDib& image)
 {
     const BITMAPINFOHEADER& header = image.GetBmpInfoAddress()->bmiHeader;
     const int bits = header.biBitCount;
-    const uint64_t stride = static_cast<uint64_t>(RowStride(header));
+    const int64_t stride = RowStride(header);
     const unsigned largest = (1u << bits) - 1;
     unsigned highest = 0;
     BYTE indices[256];
     for (int64_t y = 0; y < header.biHeight && highest < largest; ++y) {
-        const BYTE* row = image.GetBmpBitsAddress() + stride * static_cast<uint64_t>(y);
+        const BYTE* row = StoredRow(image.GetBmpBitsAddress(), stride, y);
         for (int64_t x = 0; x < header.biWidth; x += sizeof indices) {
             const int64_t count = std::min<int64_t>(sizeof indices, header.biWidth - x);
             gdi::UnpackIndices(row, bits, x, count, indices);
@@ -477,7 +478,7 @@ DWORD WritePng(const CDib& image, const PictureWriteOptions& options, CFile& out
             if (row)
                 session.reader.Read(y, row);
             else
-                row = const_cast<BYTE*>(image.GetBmpBitsAddress()) + stride * (height - 1 - y);  // libpng only reads it
+                row = PictureRow(const_cast<BYTE*>(image.GetBmpBitsAddress()), stride, height, y);  // libpng only reads it
             png_write_row(png, row);
         }
         png_write_end(png, nullptr);

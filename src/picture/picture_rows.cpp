@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "picture/picture_rows.h"
 
-#include "core/dib_layout.h"
+#include "base/dib_layout.h"
 
 namespace velmoro {
 
@@ -21,7 +21,7 @@ DWORD BgrRowReader::Open(const CDib& image)
 void BgrRowReader::Read(uint64_t y, BYTE* bgr) const
 {
     const gdi::Xrgb* pixels = m_pixels.get();
-    gdi::DecodeRow(StoredRow(m_bits, static_cast<int64_t>(m_stride), static_cast<int64_t>(m_height - 1 - y)), 0,
+    gdi::DecodeRow(PictureRow(m_bits, static_cast<int64_t>(m_stride), static_cast<int64_t>(m_height), static_cast<int64_t>(y)), 0,
                    static_cast<int64_t>(m_width), m_format, m_pixels.get());
     for (uint64_t x = 0; x < m_width; ++x, bgr += 3) {
         bgr[0] = static_cast<BYTE>(pixels[x]);

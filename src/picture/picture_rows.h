@@ -6,7 +6,7 @@
 
 #include <velmoro/dib.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
 #include "platform/gdi_pixels.h"
 
 #include <cstdint>

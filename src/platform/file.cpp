@@ -2,6 +2,8 @@
 // The file object over POSIX descriptors, and its exception.
 #include <velmoro/platform/file.h>
 
+#include "platform/file_support.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -188,4 +190,10 @@ void CFile::Remove(const char* path)
         AfxThrowFileException(CFileException::badPath, EINVAL, path);
     if (::unlink(path) != 0)
         ThrowErrno(CauseOfErrno(errno), path);
+}
+
+bool velmoro::IsRegularFile(const char* path)
+{
+    struct stat status;
+    return path && *path && ::stat(path, &status) == 0 && S_ISREG(status.st_mode);
 }

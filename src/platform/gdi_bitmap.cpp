@@ -2,8 +2,8 @@
 // Device-dependent bitmaps and their rows read back as DIBs.
 #include "platform/gdi_objects.h"
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <algorithm>
 #include <climits>
@@ -81,7 +81,7 @@ PixelFormat WriteColorTable(BITMAPINFO* info, const Palette& palette)
     BYTE* table = reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes;
     PixelFormat format;
     format.bitCount = header.biBitCount;
-    format.is565 = header.biCompression == BI_BITFIELDS;
+    format.is565 = IsHeader565(header);
     if (header.biBitCount <= 8) {
         // biClrUsed may ask for more entries than the depth can name; the
         // caller's block is sized for at most those.

@@ -7,7 +7,7 @@
 
 #include <velmoro/platform/gdi.h>
 
-#include "core/blocks.h"
+#include "base/blocks.h"
 #include "platform/gdi_pixels.h"
 
 #include <pixman.h>

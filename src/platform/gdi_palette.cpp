@@ -3,7 +3,7 @@
 // palette, and their selection into contexts.
 #include "platform/gdi_objects.h"
 
-#include "core/halftone_table.h"
+#include "base/halftone_table.h"
 
 #include <algorithm>
 #include <cstring>

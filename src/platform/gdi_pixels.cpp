@@ -2,8 +2,8 @@
 // Row decoders and encoders of the graphics layer, one per depth.
 #include "platform/gdi_pixels.h"
 
-#include "core/dib_layout.h"
-#include "core/pixel_layouts.h"
+#include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 
 #include <algorithm>
 
@@ -137,6 +137,9 @@ bool ReadDibFormat(const BITMAPINFO* info, PixelFormat& format)
             return true;
         if (header.biCompression != BI_BITFIELDS)
             return false;
+        // DIBs come here from any caller, as to Windows, so the masks are read
+        // rather than assumed; the library's own BI_BITFIELDS images always carry
+        // the 5-6-5 ones, so for them this agrees with IsHeader565.
         format.is565 = MasksEqual(table, kMasks565);
         return format.is565 || MasksEqual(table, kMasks555);
     }

@@ -3,7 +3,7 @@
 // mirroring and clipping on both sides.
 #include "platform/gdi_objects.h"
 
-#include "core/dib_layout.h"
+#include "base/dib_layout.h"
 
 #include <algorithm>
 #include <climits>

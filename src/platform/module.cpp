@@ -2,7 +2,7 @@
 // Modules over the dynamic loader; bitmap resources from the table a module embeds.
 #include <velmoro/platform/module.h>
 
-#include "platform/resource_table.h"
+#include <velmoro/internal/resource_table.h>
 
 #include <atomic>
 #include <dlfcn.h>

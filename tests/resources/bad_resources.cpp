@@ -4,7 +4,7 @@
 // one good one that shows a table of this layout is read as intended.
 #include <velmoro/types.h>
 
-#include "platform/resource_table.h"
+#include <velmoro/internal/resource_table.h>
 
 #include <cstddef>
 

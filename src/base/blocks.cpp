@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/blocks.h"
+#include "base/blocks.h"
 
 #include <cstdlib>
 

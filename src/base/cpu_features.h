@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Processor features that pick the instruction set inside a SIMD twin. The
 // public flag decides between plain and SIMD; this decides SSE2 or AVX2.
-#ifndef VELMORO_SRC_EDIT_CPU_FEATURES_H
-#define VELMORO_SRC_EDIT_CPU_FEATURES_H
+#ifndef VELMORO_SRC_BASE_CPU_FEATURES_H
+#define VELMORO_SRC_BASE_CPU_FEATURES_H
 
 namespace velmoro {
 

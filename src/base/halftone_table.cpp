@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The halftone colour table, entry by entry.
-#include "core/halftone_table.h"
+#include "base/halftone_table.h"
 
 namespace velmoro {
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The two 16-bit layouts and the channel rules: reduction by truncation,
 // expansion by shifting (low bits zero, no replication).
-#ifndef VELMORO_SRC_CORE_PIXEL_LAYOUTS_H
-#define VELMORO_SRC_CORE_PIXEL_LAYOUTS_H
+#ifndef VELMORO_SRC_BASE_PIXEL_LAYOUTS_H
+#define VELMORO_SRC_BASE_PIXEL_LAYOUTS_H
 
 #include <velmoro/result.h>
 #include <velmoro/types.h>
+
+#include "base/dib_layout.h"
 
 #include <cstdint>
 #include <cstring>
@@ -34,6 +36,18 @@ inline bool IsFormat565(DWORD format)
 inline bool IsHeader565(const BITMAPINFOHEADER& header)
 {
     return header.biCompression == BI_BITFIELDS;
+}
+
+// What a new image's header says for the layout, IsHeader565's converse.
+inline DWORD Compression565(bool is565)
+{
+    return is565 ? BI_BITFIELDS : BI_RGB;
+}
+
+// A new BI_BITFIELDS image carries the 5-6-5 masks right behind its header.
+inline void WriteMasks565(BITMAPINFO* info)
+{
+    std::memcpy(reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes, kMasks565, sizeof kMasks565);
 }
 
 inline uint16_t Pack555(unsigned red, unsigned green, unsigned blue)

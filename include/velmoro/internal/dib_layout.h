@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: MIT
-// The size rules of the image record, computed in 64 bits so that no header
-// field, however hostile, can overflow them.
-#ifndef VELMORO_SRC_CORE_DIB_LAYOUT_H
-#define VELMORO_SRC_CORE_DIB_LAYOUT_H
+// Internal, not a stable API, and not installed: the size rules and addresses of
+// the image record, shared by the library with its own tests and fuzz targets so
+// that they check images against the very rules the library applies. Sizes are
+// computed in 64 bits so that no header field, however hostile, can overflow them.
+#ifndef VELMORO_INTERNAL_DIB_LAYOUT_H
+#define VELMORO_INTERNAL_DIB_LAYOUT_H
 
 #include <velmoro/types.h>
 
 #include <cstdint>
 
 namespace velmoro {
+
+// Largest block the library makes: sizes are 32-bit quantities in the file formats.
+constexpr uint64_t kMaxBlockBytes = 0xFFFFFFFFull;
 
 constexpr uint32_t kInfoHeaderBytes = sizeof(BITMAPINFOHEADER);
 constexpr uint32_t kBitfieldMaskBytes = 12;
@@ -51,13 +56,17 @@ inline uint64_t ColorEntryCount(const BITMAPINFOHEADER* header)
     return static_cast<uint64_t>(DefaultColorEntries(HeaderBitCount(header)));
 }
 
+// Under BI_BITFIELDS the three masks sit right behind a 40-byte header, before
+// any colour entry.
+inline bool HasBitfieldMasks(const BITMAPINFOHEADER* header)
+{
+    return IsWindowsHeader(header) && header->biCompression == BI_BITFIELDS;
+}
+
 // Bytes behind the 40-byte header: masks (BI_BITFIELDS) and 4-byte colour entries.
 inline uint64_t ColorEntryBytes(const BITMAPINFOHEADER* header)
 {
-    uint64_t bytes = 4 * ColorEntryCount(header);
-    if (IsWindowsHeader(header) && header->biCompression == BI_BITFIELDS)
-        bytes += kBitfieldMaskBytes;
-    return bytes;
+    return 4 * ColorEntryCount(header) + (HasBitfieldMasks(header) ? kBitfieldMaskBytes : 0);
 }
 
 inline uint64_t InfoBlockBytes(const BITMAPINFOHEADER* header)
@@ -75,25 +84,24 @@ inline uint64_t ColorEntryBytes(const BITMAPINFO* info)
     return ColorEntryBytes(HeaderOf(info));
 }
 
-// The colour entries proper: behind the masks when the header says BI_BITFIELDS.
-inline const RGBQUAD* ColorEntries(const BITMAPINFO* info)
-{
-    const BYTE* table = reinterpret_cast<const BYTE*>(info) + kInfoHeaderBytes;
-    if (IsWindowsHeader(HeaderOf(info)) && HeaderOf(info)->biCompression == BI_BITFIELDS)
-        table += kBitfieldMaskBytes;
-    return reinterpret_cast<const RGBQUAD*>(table);
-}
-
 inline uint64_t InfoBlockBytes(const BITMAPINFO* info)
 {
     return InfoBlockBytes(HeaderOf(info));
 }
 
-// The colour entries follow the header and, under BI_BITFIELDS, the three masks.
+// The colour entries proper follow the header and, under BI_BITFIELDS, the masks.
+// CDib::GetColorTabAddress, the design's public member, gives the bytes right
+// behind the header instead, masks included, and keeps that answer. The two
+// differ only under BI_BITFIELDS, where the images the library makes (16 bits,
+// blank 24 bits) have no colour entries; only a loaded file brings both.
 inline uint64_t ColorTableOffset(const BITMAPINFOHEADER* header)
 {
-    const bool hasMasks = IsWindowsHeader(header) && header->biCompression == BI_BITFIELDS;
-    return kInfoHeaderBytes + (hasMasks ? kBitfieldMaskBytes : 0);
+    return kInfoHeaderBytes + (HasBitfieldMasks(header) ? kBitfieldMaskBytes : 0);
+}
+
+inline const RGBQUAD* ColorEntries(const BITMAPINFO* info)
+{
+    return reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(info) + ColorTableOffset(HeaderOf(info)));
 }
 
 inline RGBQUAD* ColorTableAddress(BITMAPINFO* info)
@@ -132,6 +140,17 @@ inline BYTE* StoredRow(BYTE* bits, int64_t stride, int64_t storedRow)
 inline const BYTE* StoredRow(const BYTE* bits, int64_t stride, int64_t storedRow)
 {
     return bits + stride * storedRow;
+}
+
+// Picture row y, 0 being the top one, of a block of `height` bottom-up rows.
+inline BYTE* PictureRow(BYTE* bits, int64_t stride, int64_t height, int64_t y)
+{
+    return StoredRow(bits, stride, height - 1 - y);
+}
+
+inline const BYTE* PictureRow(const BYTE* bits, int64_t stride, int64_t height, int64_t y)
+{
+    return StoredRow(bits, stride, height - 1 - y);
 }
 
 }  // namespace velmoro

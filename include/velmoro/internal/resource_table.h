@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The table of bitmap resources that velmoro_add_bitmap_resources compiles into
-// a program or shared object, found at run time under one exported name.
-#ifndef VELMORO_SRC_PLATFORM_RESOURCE_TABLE_H
-#define VELMORO_SRC_PLATFORM_RESOURCE_TABLE_H
+// Internal, not a stable API, and not installed: the table of bitmap resources
+// that velmoro_add_bitmap_resources compiles into a program or shared object,
+// found at run time under one exported name. The library reads it; the tests
+// and the fuzz targets write tables of their own by hand.
+#ifndef VELMORO_INTERNAL_RESOURCE_TABLE_H
+#define VELMORO_INTERNAL_RESOURCE_TABLE_H
 
 #include <cstddef>
 #include <cstdint>

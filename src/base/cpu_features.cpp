@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "edit/cpu_features.h"
+#include "base/cpu_features.h"
 
 #include <velmoro/types.h>
 

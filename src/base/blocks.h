@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The one allocation path for image blocks and other buffers the library owns.
-#ifndef VELMORO_SRC_CORE_BLOCKS_H
-#define VELMORO_SRC_CORE_BLOCKS_H
+#ifndef VELMORO_SRC_BASE_BLOCKS_H
+#define VELMORO_SRC_BASE_BLOCKS_H
 
+#include <velmoro/internal/dib_layout.h>
 #include <velmoro/types.h>
 
 #include <cstdint>
 #include <memory>
 
 namespace velmoro {
-
-// Largest block the library makes: sizes are 32-bit quantities in the file formats.
-constexpr uint64_t kMaxBlockBytes = 0xFFFFFFFFull;
 
 // malloc underneath; NULL when size exceeds kMaxBlockBytes or memory is short.
 // A size of 0 still gives a distinct block.
