@@ -5,7 +5,8 @@
 #   data   a file of lines "label" ratio, one per table row
 #   output the PNG to write
 #   rows   the number of lines in data
-set terminal pngcairo size 1000, 120 + 18 * rows font "sans,9"
+# The gd terminal writes a palette image: a small file to keep beside the table.
+set terminal png size 900, 110 + 16 * rows font "sans,8"
 set output output
 set title "Velmoro beside the best peer of each row (above 1: Velmoro is faster)"
 set style fill solid 0.85 noborder
@@ -23,4 +24,5 @@ set label "parity" at 1, graph 1 offset 0.4, -0.8 tc rgb "#c00000" front
 plot data using (sqrt($2)):0:(1 < $2 ? 1 : $2):(1 < $2 ? $2 : 1):($0 - 0.35):($0 + 0.35):ytic(1) \
          with boxxyerror lc rgb "#3070b0", \
      "" using ($2 < 1 ? sqrt($2) : 1/0):0:($2):(1):($0 - 0.35):($0 + 0.35) with boxxyerror lc rgb "#d08030", \
-     "" using ($2 > 10 ? 10 : $2):0:(sprintf(" %.2f", $2)) with labels left font "sans,8"
+     "" using ($2 >= 1 ? ($2 > 10 ? 10 : $2) : 1/0):0:(sprintf(" %.2f", $2)) with labels left, \
+     "" using ($2 < 1 ? $2 : 1/0):0:(sprintf("%.2f ", $2)) with labels right
