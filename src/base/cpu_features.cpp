@@ -8,35 +8,35 @@
 namespace velmoro {
 namespace {
 
-bool DetectAvx2()
+InstructionSet DetectInstructionSet()
 {
-#if defined(__x86_64__) || defined(__i386__)
+#if VELMORO_X86
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
+    if (__builtin_cpu_supports("avx2"))
+        return InstructionSet::kAvx2;
+    if (__builtin_cpu_supports("ssse3"))
+        return InstructionSet::kSsse3;
+    if (__builtin_cpu_supports("sse2"))
+        return InstructionSet::kSse2;
 #endif
+    return InstructionSet::kPlain;
 }
 
 std::atomic<bool> g_avx2Allowed{true};
 
 }  // namespace
 
-bool CpuHasAvx2()
+InstructionSet WidestInstructionSet()
 {
-    static const bool hasAvx2 = DetectAvx2();
-    return hasAvx2 && g_avx2Allowed.load(std::memory_order_relaxed);
-}
-
-// Exported for the tests only, under a name that says so.
-void SetAvx2Allowed(bool allowed)
-{
-    g_avx2Allowed.store(allowed, std::memory_order_relaxed);
+    static const InstructionSet detected = DetectInstructionSet();
+    if (detected == InstructionSet::kAvx2 && !g_avx2Allowed.load(std::memory_order_relaxed))
+        return InstructionSet::kSsse3;
+    return detected;
 }
 
 }  // namespace velmoro
 
 extern "C" VELMORO_API void velmoro_test_allow_avx2(int allowed)
 {
-    velmoro::SetAvx2Allowed(allowed != 0);
+    velmoro::g_avx2Allowed.store(allowed != 0, std::memory_order_relaxed);
 }

@@ -6,8 +6,9 @@
 #include <velmoro/dib_edit.h>
 
 #include "base/dib_layout.h"
+#include "base/pixel_layouts.h"
 #include "edit/alpha_blend_simd.h"
-#include "base/cpu_features.h"
+#include "edit/row_tables.h"
 
 using namespace velmoro;
 
@@ -73,26 +74,60 @@ size_t BlockBytes(const CDib& target)
     return HasPixels(target) ? static_cast<size_t>(PixelBlockBytes(target.GetBmpInfoAddress()->bmiHeader)) : 0;
 }
 
-BlendBytesFn BytesTowardZero()
-{
-    return CpuHasAvx2() ? BlendBytesTowardZeroAvx2 : BlendBytesTowardZeroSse2;
-}
+// Only the 24-bit direct blend has a twin, with its own rounding: its plain member
+// runs the plain rows' bytesTowardZero, the twin the widest rows' bytesDown. No
+// other member has a twin: they run the widest rows whatever the flag says, and
+// every vector row gives exactly the bytes of the plain row in its place.
+struct AlphaBlendRows {
+    BlendRowFn bytesTowardZero;   // a 24-bit block as one run of bytes
+    BlendRowFn bytesDown;         // the same, rounded down as the twin rounds
+    BlendRowFn pixels16By256[2];  // 16-bit pixels, 5-5-5 then 5-6-5
+    BlendRowFn pixels16By255[2];
+};
 
-BlendBytesFn BytesDown()
-{
-    return CpuHasAvx2() ? BlendBytesDownAvx2 : BlendBytesDownSse2;
-}
+constexpr AlphaBlendRows kPlainRows = {
+    &BlendBytesTowardZeroPlain,
+    &BlendBytesDownPlain,
+    {&BlendRow16Plain<256, false>, &BlendRow16Plain<256, true>},
+    {&BlendRow16Plain<255, false>, &BlendRow16Plain<255, true>},
+};
 
-void BlendRows16(CDib& target, const CDib& first, const CDib& second, unsigned alpha, BlendRow16Fn row)
+#if VELMORO_X86
+constexpr AlphaBlendRows kSse2Rows = {
+    &BlendBytesTowardZeroSse2,
+    &BlendBytesDownSse2,
+    {&BlendRow16Sse2<256, false>, &BlendRow16Sse2<256, true>},
+    {&BlendRow16Sse2<255, false>, &BlendRow16Sse2<255, true>},
+};
+
+constexpr AlphaBlendRows kAvx2Rows = {
+    &BlendBytesTowardZeroAvx2,
+    &BlendBytesDownAvx2,
+    {&BlendRow16Avx2<256, false>, &BlendRow16Avx2<256, true>},
+    {&BlendRow16Avx2<255, false>, &BlendRow16Avx2<255, true>},
+};
+#endif
+
+constexpr RowLadder<AlphaBlendRows> kAlphaBlendRows = {
+    &kPlainRows,
+#if VELMORO_X86
+    &kSse2Rows, nullptr, &kAvx2Rows,
+#endif
+};
+
+// rowByLayout: the 5-5-5 row, then the 5-6-5 one.
+void BlendRows16(CDib& target, const CDib& first, const CDib& second, unsigned alpha,
+                 const BlendRowFn (&rowByLayout)[2])
 {
     if (!HasPixels(target))
         return;
-    const int64_t stride = RowStride(target.GetBmpInfoAddress()->bmiHeader);
-    const bool is565 = target.GetCompression() != BI_RGB;
+    const BITMAPINFOHEADER& header = target.GetBmpInfoAddress()->bmiHeader;
+    const int64_t stride = RowStride(header);
+    const BlendRowFn row = rowByLayout[IsHeader565(header) ? 1 : 0];
     const size_t width = static_cast<size_t>(target.GetWidth());
     for (int64_t y = 0; y < target.GetHeight(); ++y) {
         row(StoredRow(target.GetBmpBitsAddress(), stride, y), StoredRow(first.GetBmpBitsAddress(), stride, y),
-            StoredRow(second.GetBmpBitsAddress(), stride, y), width, alpha, is565);
+            StoredRow(second.GetBmpBitsAddress(), stride, y), width, alpha);
     }
 }
 
@@ -103,7 +138,7 @@ DWORD CDibEdit::AlphaBlend(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckPublic(*this, other, nullptr);
     if (code != DIB_OK)
         return code;
-    // No twin at either depth: the flag is read and the same members run.
+    // No twin at either depth: the same members run whatever the flag says.
     if (GetBitCount() == 16)
         return AlphaBlend16(other, alpha);
     return AlphaBlend24(other, alpha);
@@ -127,7 +162,7 @@ DWORD CDibEdit::AlphaBlend16(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 16, other);
     if (code != DIB_OK)
         return code;
-    BlendRows16(*this, *this, other, alpha, CpuHasAvx2() ? BlendRow16By256Avx2 : BlendRow16By256Sse2);
+    BlendRows16(*this, *this, other, alpha, WidestRows(kAlphaBlendRows).pixels16By256);
     return DIB_OK;
 }
 
@@ -136,7 +171,8 @@ DWORD CDibEdit::AlphaBlend24(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 24, other);
     if (code != DIB_OK)
         return code;
-    BytesTowardZero()(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(), BlockBytes(*this), alpha);
+    WidestRows(kAlphaBlendRows)
+        .bytesTowardZero(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }
 
@@ -146,7 +182,7 @@ DWORD CDibEdit::AlphaBlendDirect16(CDibEdit& first, CDibEdit& second, unsigned c
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 16, first, second);
     if (code != DIB_OK)
         return code;
-    BlendRows16(*this, first, second, alpha, CpuHasAvx2() ? BlendRow16By255Avx2 : BlendRow16By255Sse2);
+    BlendRows16(*this, first, second, alpha, WidestRows(kAlphaBlendRows).pixels16By255);
     return DIB_OK;
 }
 
@@ -155,8 +191,9 @@ DWORD CDibEdit::AlphaBlendDirect24(CDibEdit& first, CDibEdit& second, unsigned c
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() >= 24, first, second);
     if (code != DIB_OK)
         return code;
-    BlendBytesTowardZeroPlain(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(),
-                              BlockBytes(*this), alpha);
+    PlainRows(kAlphaBlendRows)
+        .bytesTowardZero(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(),
+                         BlockBytes(*this), alpha);
     return DIB_OK;
 }
 
@@ -165,6 +202,7 @@ DWORD CDibEdit::AlphaBlendDirect24MMX(CDibEdit& first, CDibEdit& second, unsigne
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() >= 24, first, second);
     if (code != DIB_OK)
         return code;
-    BytesDown()(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
+    WidestRows(kAlphaBlendRows)
+        .bytesDown(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }

@@ -107,21 +107,23 @@ VELMORO_AVX2 inline __m256i BlendPixels16(__m256i first, __m256i second, __m256i
                            BlendField<Divisor, 0, 5>(first, second, alpha));
 }
 
+}  // namespace
+
 template <int Divisor, bool Is565>
-VELMORO_AVX2 void BlendRow16(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
+VELMORO_AVX2 void BlendRow16Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
     constexpr size_t kStep = 16;
     const __m256i alphaLanes = _mm256_set1_epi16(static_cast<short>(alpha));
     size_t i = 0;
     for (; i + kStep <= count; i += kStep)
         Store256(out + 2 * i, BlendPixels16<Divisor, Is565>(Load256(first + 2 * i), Load256(second + 2 * i), alphaLanes));
-    if (Divisor == 256)
-        BlendRow16By256Sse2(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
-    else
-        BlendRow16By255Sse2(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
+    BlendRow16Sse2<Divisor, Is565>(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha);
 }
 
-}  // namespace
+template void BlendRow16Avx2<256, false>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Avx2<256, true>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Avx2<255, false>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Avx2<255, true>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
 
 VELMORO_AVX2 void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count,
                                            unsigned alpha)
@@ -141,24 +143,6 @@ VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* s
     const __m256i weights = _mm256_set1_epi16(static_cast<short>(alpha | (256 - alpha) << 8));
     const size_t done = BlendVectors(out, first, second, count, DownBlend{weights});
     BlendBytesDownSse2(out + done, first + done, second + done, count - done, alpha);
-}
-
-VELMORO_AVX2 void BlendRow16By256Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count,
-                                      unsigned alpha, bool is565)
-{
-    if (is565)
-        BlendRow16<256, true>(out, first, second, count, alpha);
-    else
-        BlendRow16<256, false>(out, first, second, count, alpha);
-}
-
-VELMORO_AVX2 void BlendRow16By255Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count,
-                                      unsigned alpha, bool is565)
-{
-    if (is565)
-        BlendRow16<255, true>(out, first, second, count, alpha);
-    else
-        BlendRow16<255, false>(out, first, second, count, alpha);
 }
 
 }  // namespace velmoro

@@ -6,6 +6,7 @@
 #define VELMORO_SRC_EDIT_ALPHA_BLEND_SIMD_H
 
 #include "base/pixel_layouts.h"
+#include "edit/simd_memory.h"
 
 #include <velmoro/types.h>
 
@@ -52,27 +53,29 @@ inline void BlendBytesDownPlain(BYTE* out, const BYTE* first, const BYTE* second
         out[i] = BlendByteDown(first[i], second[i], alpha);
 }
 
-template <int Divisor>
-inline void BlendRow16Plain(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha,
-                            bool is565)
+// count 16-bit pixels of the 5-6-5 layout when Is565, else of the 5-5-5 one.
+template <int Divisor, bool Is565>
+inline void BlendRow16Plain(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
     for (size_t i = 0; i < count; ++i)
-        StoreWord(out + 2 * i, BlendPixel16<Divisor>(LoadWord(first + 2 * i), LoadWord(second + 2 * i), alpha, is565));
+        StoreWord(out + 2 * i, BlendPixel16<Divisor>(LoadWord(first + 2 * i), LoadWord(second + 2 * i), alpha, Is565));
 }
 
-using BlendBytesFn = void (*)(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
-using BlendRow16Fn = void (*)(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha,
-                              bool is565);
+// The one shape of every blend row; count is in bytes or in 16-bit pixels.
+using BlendRowFn = void (*)(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
 
 // Same bytes as the plain rules of the same name.
+#if VELMORO_X86
 void BlendBytesTowardZeroSse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
 void BlendBytesDownSse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
-void BlendRow16By256Sse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
-void BlendRow16By255Sse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
-void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
-void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
-void BlendRow16By256Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
-void BlendRow16By255Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565);
+template <int Divisor, bool Is565>
+void BlendRow16Sse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
+VELMORO_AVX2 void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count,
+                                           unsigned alpha);
+VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
+template <int Divisor, bool Is565>
+VELMORO_AVX2 void BlendRow16Avx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha);
+#endif
 
 }  // namespace velmoro
 

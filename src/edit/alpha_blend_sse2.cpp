@@ -82,18 +82,23 @@ inline __m128i BlendPixels16(__m128i first, __m128i second, __m128i alpha)
                         BlendField<Divisor, 0, 5>(first, second, alpha));
 }
 
+}  // namespace
+
 template <int Divisor, bool Is565>
-void BlendRow16(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
+void BlendRow16Sse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
     constexpr size_t kStep = 8;
     const __m128i alphaLanes = _mm_set1_epi16(static_cast<short>(alpha));
     size_t i = 0;
     for (; i + kStep <= count; i += kStep)
         Store128(out + 2 * i, BlendPixels16<Divisor, Is565>(Load128(first + 2 * i), Load128(second + 2 * i), alphaLanes));
-    BlendRow16Plain<Divisor>(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha, Is565);
+    BlendRow16Plain<Divisor, Is565>(out + 2 * i, first + 2 * i, second + 2 * i, count - i, alpha);
 }
 
-}  // namespace
+template void BlendRow16Sse2<256, false>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Sse2<256, true>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Sse2<255, false>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
+template void BlendRow16Sse2<255, true>(BYTE*, const BYTE*, const BYTE*, size_t, unsigned);
 
 void BlendBytesTowardZeroSse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
 {
@@ -111,22 +116,6 @@ void BlendBytesDownSse2(BYTE* out, const BYTE* first, const BYTE* second, size_t
     for (; i + 16 <= count; i += 16)
         Store128(out + i, BlendDown(Load128(first + i), Load128(second + i), alphaTwice));
     BlendBytesDownPlain(out + i, first + i, second + i, count - i, alpha);
-}
-
-void BlendRow16By256Sse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565)
-{
-    if (is565)
-        BlendRow16<256, true>(out, first, second, count, alpha);
-    else
-        BlendRow16<256, false>(out, first, second, count, alpha);
-}
-
-void BlendRow16By255Sse2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha, bool is565)
-{
-    if (is565)
-        BlendRow16<255, true>(out, first, second, count, alpha);
-    else
-        BlendRow16<255, false>(out, first, second, count, alpha);
 }
 
 }  // namespace velmoro

@@ -8,8 +8,8 @@
 #include "base/dib_layout.h"
 #include "base/pixel_layouts.h"
 #include "edit/combine_simd.h"
-#include "base/cpu_features.h"
 #include "edit/pixel_runs.h"
+#include "edit/row_tables.h"
 
 #include <algorithm>
 #include <cstring>
@@ -96,24 +96,25 @@ uint32_t Key24(DWORD keyColor)
     return ((keyColor >> 16) & 0xFF) | (keyColor & 0xFF00) | ((keyColor & 0xFF) << 16);
 }
 
-KeyedRowFn SimdKeyedRow(int bytesPerPixel)
-{
-    const bool avx2 = CpuHasAvx2();
-    switch (bytesPerPixel) {
-    case 1: return avx2 ? CombineKeyedRow8Avx2 : CombineKeyedRow8Sse2;
-    case 2: return avx2 ? CombineKeyedRow16Avx2 : CombineKeyedRow16Sse2;
-    default: return avx2 ? CombineKeyedRow24Avx2 : CombineKeyedRow24Sse2;
-    }
-}
+// One keyed row per pixel size: 1, 2 and 3 bytes.
+struct CombineRows {
+    KeyedRowFn keyed[3];
+};
 
-KeyedRowFn PlainKeyedRow(int bytesPerPixel)
-{
-    switch (bytesPerPixel) {
-    case 1: return CombineKeyedRowPlain<1>;
-    case 2: return CombineKeyedRowPlain<2>;
-    default: return CombineKeyedRowPlain<3>;
-    }
-}
+constexpr CombineRows kPlainRows = {{&CombineKeyedRowPlain<1>, &CombineKeyedRowPlain<2>, &CombineKeyedRowPlain<3>}};
+
+#if VELMORO_X86
+constexpr CombineRows kSse2Rows = {{&CombineKeyedRow8Sse2, &CombineKeyedRow16Sse2, &CombineKeyedRow24Sse2}};
+constexpr CombineRows kAvx2Rows = {{&CombineKeyedRow8Avx2, &CombineKeyedRow16Avx2, &CombineKeyedRow24Avx2}};
+#endif
+
+// The plain members run the plain rows, their twins the widest.
+constexpr RowLadder<CombineRows> kCombineRows = {
+    &kPlainRows,
+#if VELMORO_X86
+    &kSse2Rows, nullptr, &kAvx2Rows,
+#endif
+};
 
 struct CombineJob {
     BYTE* out;  // the new block, or the receiving object's own pixels
@@ -131,7 +132,7 @@ struct CombineJob {
 };
 
 CombineJob MakeJob(const CDib& base, const CDib& overlay, const CRect& baseRect, const CRect& overlayRect,
-                   int bUseKey, bool simd, uint32_t key)
+                   int bUseKey, const CombineRows& rows, uint32_t key)
 {
     const int bytesPerPixel = base.GetBitCount() / 8;
     CombineJob job{};
@@ -143,24 +144,24 @@ CombineJob MakeJob(const CDib& base, const CDib& overlay, const CRect& baseRect,
     job.bytesPerPixel = bytesPerPixel;
     job.baseRect = baseRect;
     job.overlayRect = overlayRect;
-    job.keyedRow = bUseKey == 0 ? nullptr : simd ? SimdKeyedRow(bytesPerPixel) : PlainKeyedRow(bytesPerPixel);
+    job.keyedRow = bUseKey == 0 ? nullptr : rows.keyed[bytesPerPixel - 1];
     job.key = key;
     return job;
 }
 
 CombineJob NewBlockJob(const CDib& base, const CDib& overlay, const CRect& baseRect, const CRect& overlayRect,
-                       BYTE* newBits, int bUseKey, bool simd, uint32_t key)
+                       BYTE* newBits, int bUseKey, const CombineRows& rows, uint32_t key)
 {
-    CombineJob job = MakeJob(base, overlay, baseRect, overlayRect, bUseKey, simd, key);
+    CombineJob job = MakeJob(base, overlay, baseRect, overlayRect, bUseKey, rows, key);
     job.out = newBits;
     job.copyBase = true;
     return job;
 }
 
 CombineJob InPlaceJob(CDib& target, const CDib& overlay, const CRect& targetRect, const CRect& overlayRect,
-                      int bUseKey, bool simd, uint32_t key)
+                      int bUseKey, const CombineRows& rows, uint32_t key)
 {
-    CombineJob job = MakeJob(target, overlay, targetRect, overlayRect, bUseKey, simd, key);
+    CombineJob job = MakeJob(target, overlay, targetRect, overlayRect, bUseKey, rows, key);
     job.out = target.GetBmpBitsAddress();
     job.copyBase = false;
     return job;
@@ -329,7 +330,7 @@ void CDibEdit::Combine8BitImage(CDibEdit& base, CDibEdit& overlay, DWORD keyColo
 {
     const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
                                                   SearchableEntries(overlay.GetBmpInfoAddress()));
-    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, false, index));
+    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, PlainRows(kCombineRows), index));
 }
 
 void CDibEdit::Combine8BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
@@ -337,32 +338,36 @@ void CDibEdit::Combine8BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyC
 {
     const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
                                                   SearchableEntries(overlay.GetBmpInfoAddress()));
-    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, true, index));
+    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, WidestRows(kCombineRows), index));
 }
 
 void CDibEdit::Combine16BitImage(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
                                  CRect& overlayRect, BYTE* newBits, int bUseKey)
 {
-    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, false, Key16(base, keyColor)));
+    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, PlainRows(kCombineRows),
+                           Key16(base, keyColor)));
 }
 
 void CDibEdit::Combine16BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
                                     CRect& overlayRect, BYTE* newBits, int bUseKey)
 {
-    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, true, Key16(base, keyColor)));
+    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, WidestRows(kCombineRows),
+                           Key16(base, keyColor)));
 }
 
 void CDibEdit::Combine24BitImage(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
                                  CRect& overlayRect, BYTE* newBits, int bUseKey)
 {
-    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, false, Key24(keyColor)));
+    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, PlainRows(kCombineRows),
+                           Key24(keyColor)));
 }
 
 // Keying follows the whole 32-bit switch, as in every other worker.
 void CDibEdit::Combine24BitImageMMX(CDibEdit& base, CDibEdit& overlay, DWORD keyColor, CRect& baseRect,
                                     CRect& overlayRect, BYTE* newBits, int bUseKey)
 {
-    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, true, Key24(keyColor)));
+    RunCombine(NewBlockJob(base, overlay, baseRect, overlayRect, newBits, bUseKey, WidestRows(kCombineRows),
+                           Key24(keyColor)));
 }
 
 void CDibEdit::Combine8BitImage(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
@@ -370,7 +375,7 @@ void CDibEdit::Combine8BitImage(CDibEdit& overlay, DWORD keyColor, CRect& target
 {
     const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
                                                   SearchableEntries(overlay.GetBmpInfoAddress()));
-    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, false, index));
+    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, PlainRows(kCombineRows), index));
 }
 
 void CDibEdit::Combine8BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
@@ -378,29 +383,31 @@ void CDibEdit::Combine8BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& tar
 {
     const int index = overlay.GetColorTableIndex(ColorEntries(overlay.GetBmpInfoAddress()), keyColor,
                                                   SearchableEntries(overlay.GetBmpInfoAddress()));
-    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, true, index));
+    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, WidestRows(kCombineRows), index));
 }
 
 void CDibEdit::Combine16BitImage(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
                                  int bUseKey)
 {
-    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, false, Key16(*this, keyColor)));
+    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, PlainRows(kCombineRows),
+                          Key16(*this, keyColor)));
 }
 
 void CDibEdit::Combine16BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
                                     int bUseKey)
 {
-    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, true, Key16(*this, keyColor)));
+    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, WidestRows(kCombineRows),
+                          Key16(*this, keyColor)));
 }
 
 void CDibEdit::Combine24BitImage(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
                                  int bUseKey)
 {
-    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, false, Key24(keyColor)));
+    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, PlainRows(kCombineRows), Key24(keyColor)));
 }
 
 void CDibEdit::Combine24BitImageMMX(CDibEdit& overlay, DWORD keyColor, CRect& targetRect, CRect& overlayRect,
                                     int bUseKey)
 {
-    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, true, Key24(keyColor)));
+    RunCombine(InPlaceJob(*this, overlay, targetRect, overlayRect, bUseKey, WidestRows(kCombineRows), Key24(keyColor)));
 }

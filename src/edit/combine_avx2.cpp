@@ -167,8 +167,8 @@ VELMORO_AVX2 void CombineKeyedRow16Avx2(BYTE* out, const BYTE* base, const BYTE*
 }
 
 // Flattened: the step's constants stay in registers across the row.
-__attribute__((target("avx2"), flatten)) void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count,
-                                        uint32_t key)
+VELMORO_AVX2 __attribute__((flatten)) void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay,
+                                                                  size_t count, uint32_t key)
 {
     using key24::kStep;
     if (count < kStep) {

@@ -6,6 +6,8 @@
 #ifndef VELMORO_SRC_EDIT_COMBINE_SIMD_H
 #define VELMORO_SRC_EDIT_COMBINE_SIMD_H
 
+#include "base/cpu_features.h"
+
 #include <velmoro/types.h>
 
 #include <cstddef>
@@ -49,12 +51,14 @@ inline void CombineKeyedRowPlain(BYTE* out, const BYTE* base, const BYTE* overla
     }
 }
 
+#if VELMORO_X86
 void CombineKeyedRow8Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow16Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow24Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow8Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow16Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
+#endif
 
 }  // namespace velmoro
 

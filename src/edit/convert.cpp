@@ -8,8 +8,8 @@
 #include "base/dib_layout.h"
 #include "base/pixel_layouts.h"
 #include "edit/convert_simd.h"
-#include "base/cpu_features.h"
 #include "edit/pixel_runs.h"
+#include "edit/row_tables.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -46,6 +46,7 @@ constexpr ConversionRows kPlainRows = {
     false,
 };
 
+#if VELMORO_X86
 constexpr ConversionRows kSse2Rows = {
     &sse2::Index8ToBgr24Row,
     &sse2::Index8ToPixel16Row,
@@ -64,10 +65,15 @@ constexpr ConversionRows kAvx2Rows = {
     true,
 };
 
-const ConversionRows& TwinRows()
-{
-    return CpuHasAvx2() ? kAvx2Rows : kSse2Rows;
-}
+#endif
+
+// The plain members run the plain rows, their twins the widest.
+constexpr RowLadder<ConversionRows> kConversionRows = {
+    &kPlainRows,
+#if VELMORO_X86
+    &kSse2Rows, nullptr, &kAvx2Rows,
+#endif
+};
 
 int LayoutIndex(bool is565)
 {
@@ -216,52 +222,52 @@ uint64_t ConvertedBlockBytes(const BITMAPINFOHEADER& header, int bitCount)
 
 DWORD CDibEdit::Bit8To24BitPerPixel(BYTE* dst)
 {
-    return Convert8To24(*this, dst, kPlainRows);
+    return Convert8To24(*this, dst, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit8To24BitPerPixelMMX(BYTE* dst)
 {
-    return Convert8To24(*this, dst, TwinRows());
+    return Convert8To24(*this, dst, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit8To16BitPerPixel(BYTE* dst, DWORD format)
 {
-    return Convert8To16(*this, dst, format, kPlainRows);
+    return Convert8To16(*this, dst, format, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit8To16BitPerPixelMMX(BYTE* dst, DWORD format)
 {
-    return Convert8To16(*this, dst, format, TwinRows());
+    return Convert8To16(*this, dst, format, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To24BitPerPixel(BYTE* dst)
 {
-    return Convert16To24(*this, dst, kPlainRows);
+    return Convert16To24(*this, dst, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To24BitPerPixelMMX(BYTE* dst)
 {
-    return Convert16To24(*this, dst, TwinRows());
+    return Convert16To24(*this, dst, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To16BitPerPixel(BYTE* bits, DWORD format)
 {
-    return Convert16To16(*this, bits, format, kPlainRows);
+    return Convert16To16(*this, bits, format, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit16To16BitPerPixelMMX(BYTE* bits, DWORD format)
 {
-    return Convert16To16(*this, bits, format, TwinRows());
+    return Convert16To16(*this, bits, format, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit24To16BitPerPixel(BYTE* dst, DWORD format)
 {
-    return Convert24To16(*this, dst, format, kPlainRows);
+    return Convert24To16(*this, dst, format, PlainRows(kConversionRows));
 }
 
 DWORD CDibEdit::Bit24To16BitPerPixelMMX(BYTE* dst, DWORD format)
 {
-    return Convert24To16(*this, dst, format, TwinRows());
+    return Convert24To16(*this, dst, format, WidestRows(kConversionRows));
 }
 
 DWORD CDibEdit::ConvertTo24BitPerPixel()

@@ -75,8 +75,9 @@ inline void SwapPixel16LayoutWords(BYTE* words, size_t count)
 }
 
 // The twins' rows: same arguments and bytes as the plain rows above. SSE2 is the
-// x86-64 baseline; the AVX2 rows run only where CpuHasAvx2() says so, and the
+// x86-64 baseline; the AVX2 rows run only where the processor has AVX2, and the
 // 8-to-16 look-up has no AVX2 row because wider registers do not speed it up.
+#if VELMORO_X86
 namespace sse2 {
 void Index8ToBgr24Row(const BYTE* src, BYTE* dst, int width, const Bgr24Table& table);
 void Index8ToPixel16Row(const BYTE* src, BYTE* dst, int width, const Pixel16Table& table);
@@ -97,6 +98,7 @@ VELMORO_AVX2 void Bgr24ToPixel16Row(const BYTE* src, BYTE* dst, int width);
 template <Layout16 kTarget>
 VELMORO_AVX2 void SwapPixel16LayoutWords(BYTE* words, size_t count);
 }  // namespace avx2
+#endif
 
 }  // namespace velmoro
 

@@ -29,12 +29,12 @@ void CropRows(const CDibEdit& source, int bitCount, const CRect& rect, BYTE* dst
     const int64_t dstStride = RowStride(rect.right - rect.left, bitCount);
     const int64_t bytesPerPixel = bitCount / 8;
     const int64_t rows = rect.bottom - rect.top;
-    const bool streaming = !heldBlock && PrefersStreamingStores(static_cast<uint64_t>(dstStride * rows));
+    const RowCopier copier(!heldBlock && PrefersStreamingStores(static_cast<uint64_t>(dstStride * rows)));
     const BYTE* first = StoredRow(source.GetBmpBitsAddress(), srcStride, rect.top) + rect.left * bytesPerPixel;
     CopyRowsPadded(dst, static_cast<size_t>(dstStride), first, static_cast<size_t>(srcStride),
                    static_cast<size_t>((rect.right - rect.left) * bytesPerPixel), static_cast<size_t>(rows),
-                   streaming);
-    FinishStreamingStores(streaming);
+                   copier);
+    copier.Finish();
 }
 
 // Whether the image holds a pixel block of exactly this many bytes.

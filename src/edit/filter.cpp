@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The 3 x 3 filter of a 24-bit image into a new pixel block. The first and
-// last pixel of each row (missing neighbours) are done here by the plain row;
+// last pixel of each row (missing neighbours) are done here by the plain rule;
 // the interior goes to the vector rows when the kernel suits them.
 #include <velmoro/dib_edit.h>
 
 #include "base/blocks.h"
 #include "base/dib_layout.h"
 #include "edit/filter_rows.h"
+#include "edit/row_tables.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -17,7 +18,26 @@ namespace {
 
 std::atomic<bool> g_filterSimdAllowed{true};
 
-void FilterRow24(const FilterRowTaps& taps, size_t rowBytes, bool useSimd, BYTE* out)
+struct FilterRows {
+    FilterInteriorFn interior24;
+};
+
+constexpr FilterRows kPlainRows = {&FilterInterior24Plain};
+#if VELMORO_X86
+constexpr FilterRows kSse2Rows = {&FilterInterior24Sse2};
+constexpr FilterRows kAvx2Rows = {&FilterInterior24Avx2};
+#endif
+
+// The filter has no twin: the widest rows run whatever the flag says and give
+// exactly the plain rows' bytes, for every kernel FilterKernelFitsSimd admits.
+constexpr RowLadder<FilterRows> kFilterRows = {
+    &kPlainRows,
+#if VELMORO_X86
+    &kSse2Rows, nullptr, &kAvx2Rows,
+#endif
+};
+
+void FilterRow24(const FilterRowTaps& taps, size_t rowBytes, const FilterRows& rows, BYTE* out)
 {
     constexpr size_t edge = kFilterNeighbourBytes;
     if (rowBytes == edge) {
@@ -27,10 +47,8 @@ void FilterRow24(const FilterRowTaps& taps, size_t rowBytes, bool useSimd, BYTE*
     }
     for (size_t i = 0; i < edge; ++i)
         out[i] = FilterChannel<false, true>(taps, i);
-    size_t i = useSimd ? FilterRowInterior24Simd(taps, rowBytes, out) : edge;
-    for (; i < rowBytes - edge; ++i)
-        out[i] = FilterChannel<true, true>(taps, i);
-    for (; i < rowBytes; ++i)
+    rows.interior24(taps, rowBytes, out);
+    for (size_t i = rowBytes - edge; i < rowBytes; ++i)
         out[i] = FilterChannel<true, false>(taps, i);
 }
 
@@ -44,6 +62,7 @@ void FilterImage24(const BITMAPINFOHEADER& header, const BYTE* source, const int
     const int64_t lastRow = header.biHeight - 1;
     const size_t rowBytes = static_cast<size_t>(header.biWidth) * kFilterNeighbourBytes;
     const bool useSimd = g_filterSimdAllowed.load(std::memory_order_relaxed) && FilterKernelFitsSimd(kernel);
+    const FilterRows& rows = useSimd ? WidestRows(kFilterRows) : PlainRows(kFilterRows);
     for (int64_t storedRow = 0; storedRow <= lastRow; ++storedRow) {
         FilterRowTaps taps{};
         std::memcpy(taps.weights, kernel, sizeof taps.weights);
@@ -58,7 +77,7 @@ void FilterImage24(const BITMAPINFOHEADER& header, const BYTE* source, const int
         if (storedRow == lastRow)
             std::memset(taps.weights + 6, 0, 3 * sizeof(int32_t));
         BYTE* out = StoredRow(target, stride, storedRow);
-        FilterRow24(taps, rowBytes, useSimd, out);
+        FilterRow24(taps, rowBytes, rows, out);
         std::memset(out + rowBytes, 0, static_cast<size_t>(stride) - rowBytes);
     }
 }

@@ -41,9 +41,13 @@ VELMORO_AVX2 inline __m256i ScaleSums(__m256i sums, __m256 divisor, __m256i offs
 
 }  // namespace
 
-VELMORO_AVX2 size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t rowBytes, BYTE* out)
+VELMORO_AVX2 void FilterInterior24Avx2(const FilterRowTaps& taps, size_t rowBytes, BYTE* out)
 {
     constexpr size_t n = kFilterNeighbourBytes;
+    if (rowBytes < kStepBytes + 2 * n) {
+        FilterInterior24Sse2(taps, rowBytes, out);
+        return;
+    }
     const int32_t* k = taps.weights;
     const __m256i pairWeights[5] = {WeightPair(k[0], k[1]), WeightPair(k[2], k[3]), WeightPair(k[4], k[5]),
                                     WeightPair(k[6], k[7]), WeightPair(k[8], 0)};
@@ -52,8 +56,6 @@ VELMORO_AVX2 size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t ro
     const BYTE* below = taps.rows[0];
     const BYTE* own = taps.rows[1];
     const BYTE* above = taps.rows[2];
-    if (rowBytes < kStepBytes + 2 * n)
-        return n;
     // The last step ends at the last interior byte, overlapping the one before when
     // the interior is not a whole number of steps: harmless, since out is not read.
     const size_t lastStep = rowBytes - n - kStepBytes;
@@ -73,7 +75,7 @@ VELMORO_AVX2 size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t ro
                                                   ScaleSums(sums[3], divisor, offsets));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(first, second));
         if (i == lastStep)
-            return rowBytes - n;
+            return;
     }
 }
 

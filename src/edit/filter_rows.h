@@ -5,6 +5,8 @@
 #ifndef VELMORO_SRC_EDIT_FILTER_ROWS_H
 #define VELMORO_SRC_EDIT_FILTER_ROWS_H
 
+#include "edit/simd_memory.h"
+
 #include <velmoro/types.h>
 
 #include <cstddef>
@@ -61,12 +63,22 @@ inline int32_t VectorFilterOffset(int32_t offset)
     return offset < -limit ? -limit : offset > limit ? limit : offset;
 }
 
-// Channel bytes from kFilterNeighbourBytes up to the returned index, all with
-// both horizontal neighbours inside [0, rowBytes); the caller finishes the rest.
-// Picks AVX2 when the processor has it, else SSE2.
-size_t FilterRowInterior24Simd(const FilterRowTaps& taps, size_t rowBytes, BYTE* out);
-// The AVX2 part, from kFilterNeighbourBytes; returns where it stopped.
-size_t FilterRowInterior24Avx2(const FilterRowTaps& taps, size_t rowBytes, BYTE* out);
+// The one shape of the filter's rows: the channel bytes of a row that have both
+// horizontal neighbours inside it, [kFilterNeighbourBytes, rowBytes -
+// kFilterNeighbourBytes); the row's first and last pixel belong to the caller.
+using FilterInteriorFn = void (*)(const FilterRowTaps& taps, size_t rowBytes, BYTE* out);
+
+inline void FilterInterior24Plain(const FilterRowTaps& taps, size_t rowBytes, BYTE* out)
+{
+    for (size_t i = kFilterNeighbourBytes; i + kFilterNeighbourBytes < rowBytes; ++i)
+        out[i] = FilterChannel<true, true>(taps, i);
+}
+
+// Rows too short for one vector step go to the next narrower row, in the end the plain one.
+#if VELMORO_X86
+void FilterInterior24Sse2(const FilterRowTaps& taps, size_t rowBytes, BYTE* out);
+VELMORO_AVX2 void FilterInterior24Avx2(const FilterRowTaps& taps, size_t rowBytes, BYTE* out);
+#endif
 
 }  // namespace velmoro
 

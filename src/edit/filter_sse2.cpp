@@ -4,9 +4,8 @@
 // giving exact 32-bit sums; the division runs in single precision, exact for
 // the sums FilterKernelFitsSimd admits, and truncates toward zero like the
 // integer division it replaces.
-#include "base/cpu_features.h"
-#include "edit/simd_memory.h"
 #include "edit/filter_rows.h"
+#include "edit/simd_memory.h"
 
 #include <emmintrin.h>
 
@@ -45,10 +44,13 @@ inline __m128i ScaleSums(__m128i sums, __m128 divisor, __m128i offset)
 
 }  // namespace
 
-size_t FilterRowInterior24Simd(const FilterRowTaps& taps, size_t rowBytes, BYTE* out)
+void FilterInterior24Sse2(const FilterRowTaps& taps, size_t rowBytes, BYTE* out)
 {
     constexpr size_t n = kFilterNeighbourBytes;
-    size_t i = CpuHasAvx2() ? FilterRowInterior24Avx2(taps, rowBytes, out) : n;
+    if (rowBytes < kStepBytes + 2 * n) {
+        FilterInterior24Plain(taps, rowBytes, out);
+        return;
+    }
     const int32_t* k = taps.weights;
     const __m128i pairWeights[5] = {WeightPair(k[0], k[1]), WeightPair(k[2], k[3]), WeightPair(k[4], k[5]),
                                     WeightPair(k[6], k[7]), WeightPair(k[8], 0)};
@@ -57,13 +59,11 @@ size_t FilterRowInterior24Simd(const FilterRowTaps& taps, size_t rowBytes, BYTE*
     const BYTE* below = taps.rows[0];
     const BYTE* own = taps.rows[1];
     const BYTE* above = taps.rows[2];
-    if (i + n >= rowBytes || rowBytes < kStepBytes + 2 * n)
-        return i;
     // The right neighbours of the last byte of a step must lie inside the row: the
     // last step ends at the last interior byte, overlapping the one before when the
     // interior is not a whole number of steps (harmless, since out is not read).
     const size_t lastStep = rowBytes - n - kStepBytes;
-    for (size_t next = i;; next += kStepBytes) {
+    for (size_t next = n;; next += kStepBytes) {
         const size_t at = next < lastStep ? next : lastStep;
         __m128i sums[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
         AddWeightedPair(Load128(below + at - n), Load128(below + at), pairWeights[0], sums);
@@ -76,7 +76,7 @@ size_t FilterRowInterior24Simd(const FilterRowTaps& taps, size_t rowBytes, BYTE*
         const __m128i high = _mm_packs_epi32(ScaleSums(sums[2], divisor, offsets), ScaleSums(sums[3], divisor, offsets));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(low, high));
         if (at == lastStep)
-            return rowBytes - n;
+            return;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "base/dib_layout.h"
 #include "edit/flip_rows.h"
 #include "edit/pixel_runs.h"
+#include "edit/row_tables.h"
 
 #include <cstring>
 #include <utility>
@@ -43,12 +44,49 @@ void SwapBytes(BYTE* first, BYTE* second, size_t bytes)
 }
 
 template <size_t PixelBytes>
+size_t MirrorRowPlain(BYTE* row, size_t width)
+{
+    MirrorPixels<PixelBytes>(row, 0, width - 1);
+    return (width + 1) / 2;
+}
+
+size_t SwapRowsPlain(BYTE* first, BYTE* second, size_t bytes)
+{
+    SwapBytes(first, second, bytes);
+    return bytes;
+}
+
+struct FlipRows {
+    MirrorRowFn mirror[3];  // by pixel size: 1, 2 and 3 bytes
+    SwapRowsFn swap;
+};
+
+constexpr FlipRows kPlainRows = {{&MirrorRowPlain<1>, &MirrorRowPlain<2>, &MirrorRowPlain<3>}, &SwapRowsPlain};
+
+#if VELMORO_X86
+// Reversing a block of pixels takes a byte shuffle, which SSE2 lacks.
+constexpr FlipRows kSse2Rows = {{&MirrorRowPlain<1>, &MirrorRowPlain<2>, &MirrorRowPlain<3>}, &SwapBytesSse2};
+constexpr FlipRows kSsse3Rows = {{&MirrorBytesSsse3, &MirrorWordsSsse3, &MirrorTriplesSsse3}, &SwapBytesSse2};
+// Three-byte pixels do not divide a 32-byte block; they keep the 16-byte shuffles.
+constexpr FlipRows kAvx2Rows = {{&MirrorBytesAvx2, &MirrorWordsAvx2, &MirrorTriplesSsse3}, &SwapBytesAvx2};
+#endif
+
+// The flips have no twin: the widest rows run whatever the flag says and give
+// exactly the plain rows' bytes.
+constexpr RowLadder<FlipRows> kFlipRows = {
+    &kPlainRows,
+#if VELMORO_X86
+    &kSse2Rows, &kSsse3Rows, &kAvx2Rows,
+#endif
+};
+
+template <size_t PixelBytes>
 void MirrorRows(BYTE* bits, size_t stride, size_t width, size_t height)
 {
-    const MirrorBlocksFn mirrorBlocks = SelectMirrorBlocks(PixelBytes);
+    const MirrorRowFn mirrorRow = WidestRows(kFlipRows).mirror[PixelBytes - 1];
     for (size_t r = 0; r < height; ++r) {
         BYTE* row = bits + r * stride;
-        const size_t placed = mirrorBlocks ? mirrorBlocks(row, width) : 0;
+        const size_t placed = mirrorRow(row, width);
         if (width > 2 * placed)
             MirrorPixels<PixelBytes>(row, placed, width - 1 - placed);
     }
@@ -66,11 +104,11 @@ DWORD CDibEdit::InvertDibVert()
     const int64_t stride = RowStride(m_pBmpInfo->bmiHeader);
     if (stride <= 0)
         return DIB_OK;
-    const SwapBlocksFn swapBlocks = SelectSwapBlocks();
+    const SwapRowsFn swapRows = WidestRows(kFlipRows).swap;
     for (int64_t lower = 0, upper = GetHeight() - 1; lower < upper; ++lower, --upper) {
         BYTE* lowerRow = StoredRow(m_pBmpBits, stride, lower);
         BYTE* upperRow = StoredRow(m_pBmpBits, stride, upper);
-        const size_t swapped = swapBlocks ? swapBlocks(lowerRow, upperRow, static_cast<size_t>(stride)) : 0;
+        const size_t swapped = swapRows(lowerRow, upperRow, static_cast<size_t>(stride));
         SwapBytes(lowerRow + swapped, upperRow + swapped, static_cast<size_t>(stride) - swapped);
     }
     return DIB_OK;

@@ -4,15 +4,9 @@
 // exchanges for the vertical flip.
 #include "edit/flip_rows.h"
 
-#include "base/cpu_features.h"
-
-#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
-#endif
 
 namespace velmoro {
-
-#if defined(__x86_64__) || defined(__i386__)
 namespace {
 
 // Both blocks are loaded before either is stored, so the exchange is safe in place.
@@ -170,82 +164,41 @@ struct Lanes32 {
     }
 };
 
+}  // namespace
+
 size_t SwapBytesSse2(BYTE* first, BYTE* second, size_t bytes)
 {
     return SwapBlockPairs<Lanes16>(first, second, bytes);
 }
 
-__attribute__((target("avx2"), flatten)) size_t SwapBytesAvx2(BYTE* first, BYTE* second, size_t bytes)
+VELMORO_AVX2 __attribute__((flatten)) size_t SwapBytesAvx2(BYTE* first, BYTE* second, size_t bytes)
 {
     return SwapBlockPairs<Lanes32>(first, second, bytes);
 }
 
-__attribute__((target("ssse3"), flatten)) size_t MirrorBytesSsse3(BYTE* row, size_t width)
+VELMORO_SSSE3 __attribute__((flatten)) size_t MirrorBytesSsse3(BYTE* row, size_t width)
 {
     return MirrorBlockPairs<Block16<1>>(row, width);
 }
 
-__attribute__((target("ssse3"), flatten)) size_t MirrorWordsSsse3(BYTE* row, size_t width)
+VELMORO_SSSE3 __attribute__((flatten)) size_t MirrorWordsSsse3(BYTE* row, size_t width)
 {
     return MirrorBlockPairs<Block16<2>>(row, width);
 }
 
-__attribute__((target("ssse3"), flatten)) size_t MirrorTriplesSsse3(BYTE* row, size_t width)
+VELMORO_SSSE3 __attribute__((flatten)) size_t MirrorTriplesSsse3(BYTE* row, size_t width)
 {
     return MirrorBlockPairs<Block45>(row, width);
 }
 
-__attribute__((target("avx2"), flatten)) size_t MirrorBytesAvx2(BYTE* row, size_t width)
+VELMORO_AVX2 __attribute__((flatten)) size_t MirrorBytesAvx2(BYTE* row, size_t width)
 {
     return MirrorBlockPairs<Block32<1>>(row, width);
 }
 
-__attribute__((target("avx2"), flatten)) size_t MirrorWordsAvx2(BYTE* row, size_t width)
+VELMORO_AVX2 __attribute__((flatten)) size_t MirrorWordsAvx2(BYTE* row, size_t width)
 {
     return MirrorBlockPairs<Block32<2>>(row, width);
 }
-
-bool CpuHasSsse3()
-{
-    static const bool hasSsse3 = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("ssse3") != 0;
-    }();
-    return hasSsse3;
-}
-
-}  // namespace
-
-MirrorBlocksFn SelectMirrorBlocks(int bytesPerPixel)
-{
-    if (!CpuHasSsse3())
-        return nullptr;
-    switch (bytesPerPixel) {
-    case 1: return CpuHasAvx2() ? MirrorBytesAvx2 : MirrorBytesSsse3;
-    case 2: return CpuHasAvx2() ? MirrorWordsAvx2 : MirrorWordsSsse3;
-    case 3: return MirrorTriplesSsse3;
-    default: return nullptr;
-    }
-}
-
-// SSE2 is part of every x86-64 processor.
-SwapBlocksFn SelectSwapBlocks()
-{
-    return CpuHasAvx2() ? SwapBytesAvx2 : SwapBytesSse2;
-}
-
-#else
-
-MirrorBlocksFn SelectMirrorBlocks(int)
-{
-    return nullptr;
-}
-
-SwapBlocksFn SelectSwapBlocks()
-{
-    return nullptr;
-}
-
-#endif
 
 }  // namespace velmoro

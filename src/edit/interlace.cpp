@@ -68,20 +68,20 @@ void KeepOrFillRows(const CDib& source, InterlacedImage& image, int phase, FillR
 {
     const BYTE* src = source.GetBmpBitsAddress();
     BYTE* dst = image.bits.get();
-    const bool streaming = PrefersStreamingStores(image.stride * image.rows);
+    const RowCopier copier(PrefersStreamingStores(image.stride * image.rows));
     const BYTE* filledRow = nullptr;
     for (size_t r = 0; r < image.rows; ++r) {
         BYTE* out = dst + r * image.stride;
         if (IsKeptLine(image.rows - 1 - r, phase)) {
-            CopyRowBytes(out, src + r * image.stride, image.stride, streaming);
+            copier.Copy(out, src + r * image.stride, image.stride);
         } else if (filledRow) {
-            CopyRowBytes(out, filledRow, image.stride, streaming);
+            copier.Copy(out, filledRow, image.stride);
         } else {
             fillRow(out, static_cast<DWORD>(image.rowBytes), static_cast<DWORD>(image.stride - image.rowBytes));
             filledRow = out;
         }
     }
-    FinishStreamingStores(streaming);
+    copier.Finish();
 }
 
 // Filled columns of a row as a 48-byte pattern, a whole number of column

@@ -69,14 +69,14 @@ void InstallJoinedBlock(BITMAPINFOHEADER& header, BYTE*& bits, BlockPtr<BYTE> jo
 // fillRows rows, then the image's rows. Later fill rows copy the first one's band
 // (row 0, written before), with ordinary stores so that it stays in the cache.
 void WriteColumnBandRow(BYTE* band, size_t dstStride, size_t r, size_t rows, const RowSource& src, size_t bandBytes,
-                        const StoredPixel& fill, bool streaming)
+                        const StoredPixel& fill, const RowCopier& copier)
 {
     const size_t fillRows = rows - src.rows;
     BYTE* out = band + r * dstStride;
     if (r >= fillRows)
-        CopyRowBytes(out, src.bits + (r - fillRows) * src.stride, bandBytes, streaming);
+        copier.Copy(out, src.bits + (r - fillRows) * src.stride, bandBytes);
     else if (r > 0)
-        CopyRowBytes(out, band, bandBytes, streaming);
+        copier.Copy(out, band, bandBytes);
     else
         FillPixelBytes(out, bandBytes, fill);
 }
@@ -99,15 +99,15 @@ DWORD JoinHorzPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
     const size_t rows = static_cast<size_t>(height);
     const size_t leftBytes = static_cast<size_t>(left.width) * fill.size;
     const size_t rowBytes = static_cast<size_t>(width) * fill.size;
-    const bool streaming = PrefersStreamingStores(stride * rows);
+    const RowCopier copier(PrefersStreamingStores(stride * rows));
     // Row by row, both images' parts: the result is written front to back, as the
     // memory's prefetchers like it best.
     for (size_t r = 0; r < rows; ++r) {
-        WriteColumnBandRow(joined.get(), stride, r, rows, left, leftBytes, fill, streaming);
-        WriteColumnBandRow(joined.get() + leftBytes, stride, r, rows, right, rowBytes - leftBytes, fill, streaming);
+        WriteColumnBandRow(joined.get(), stride, r, rows, left, leftBytes, fill, copier);
+        WriteColumnBandRow(joined.get() + leftBytes, stride, r, rows, right, rowBytes - leftBytes, fill, copier);
         ClearPadding(joined.get() + r * stride + rowBytes, stride - rowBytes);
     }
-    FinishStreamingStores(streaming);
+    copier.Finish();
     InstallJoinedBlock(header, bits, std::move(joined), width, height);
     return DIB_OK;
 }
@@ -115,21 +115,21 @@ DWORD JoinHorzPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
 // One image's rows of a stacked result, left-aligned in rows of width pixels.
 // An image as wide as the result is copied whole, padding included.
 void WriteRowBand(BYTE* dst, size_t dstStride, size_t width, const RowSource& src, const StoredPixel& fill,
-                  bool streaming)
+                  const RowCopier& copier)
 {
     if (static_cast<size_t>(src.width) == width) {
-        CopyRowBytes(dst, src.bits, src.rows * src.stride, streaming);
+        copier.Copy(dst, src.bits, src.rows * src.stride);
         return;
     }
     const size_t pixelBytes = static_cast<size_t>(src.width) * fill.size;
     const size_t bandBytes = width * fill.size - pixelBytes;
     for (size_t r = 0; r < src.rows; ++r) {
         BYTE* out = dst + r * dstStride;
-        CopyRowBytes(out, src.bits + r * src.stride, pixelBytes, streaming);
+        copier.Copy(out, src.bits + r * src.stride, pixelBytes);
         if (r == 0)
             FillPixelBytes(out + pixelBytes, bandBytes, fill);
         else
-            CopyRowBytes(out + pixelBytes, dst + pixelBytes, bandBytes, streaming);
+            copier.Copy(out + pixelBytes, dst + pixelBytes, bandBytes);
         ClearPadding(out + pixelBytes + bandBytes, dstStride - pixelBytes - bandBytes);
     }
 }
@@ -145,10 +145,10 @@ DWORD JoinVertPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
         return DIB_ERR_NO_MEMORY;
 
     const size_t stride = static_cast<size_t>(RowStride(width, header.biBitCount));
-    const bool streaming = PrefersStreamingStores(stride * static_cast<size_t>(height));
-    WriteRowBand(joined.get(), stride, static_cast<size_t>(width), lower, fill, streaming);
-    WriteRowBand(joined.get() + lower.rows * stride, stride, static_cast<size_t>(width), upper, fill, streaming);
-    FinishStreamingStores(streaming);
+    const RowCopier copier(PrefersStreamingStores(stride * static_cast<size_t>(height)));
+    WriteRowBand(joined.get(), stride, static_cast<size_t>(width), lower, fill, copier);
+    WriteRowBand(joined.get() + lower.rows * stride, stride, static_cast<size_t>(width), upper, fill, copier);
+    copier.Finish();
     InstallJoinedBlock(header, bits, std::move(joined), width, height);
     return DIB_OK;
 }

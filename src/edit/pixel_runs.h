@@ -84,10 +84,10 @@ inline void ClearPadding(BYTE* pad, size_t bytes)
 
 // Copies rowBytes of each row and clears the rest of each destination stride.
 inline void CopyRowsPadded(BYTE* dst, size_t dstStride, const BYTE* src, size_t srcStride, size_t rowBytes,
-                           size_t rows, bool streaming)
+                           size_t rows, const RowCopier& copier)
 {
     for (size_t r = 0; r < rows; ++r, dst += dstStride, src += srcStride) {
-        CopyRowBytes(dst, src, rowBytes, streaming);
+        copier.Copy(dst, src, rowBytes);
         ClearPadding(dst + rowBytes, dstStride - rowBytes);
     }
 }

@@ -1,23 +1,51 @@
 // SPDX-License-Identifier: MIT
-// The result size from which streaming stores pay, on any processor.
+// Row copies into a result block, and the result size from which streaming stores
+// pay, on any processor.
 #include "edit/row_copy.h"
+
+#include "edit/row_tables.h"
 
 #include <velmoro/types.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include <unistd.h>
 
 namespace velmoro {
-
 namespace {
+
+void CopyBytesPlain(BYTE* dst, const BYTE* src, size_t bytes)
+{
+    std::memcpy(dst, src, bytes);
+}
+
+void FinishPlain() {}
+
+constexpr RowCopyRows kPlainRows = {&CopyBytesPlain, &FinishPlain};
+#if VELMORO_X86
+constexpr RowCopyRows kSse2Rows = {&StreamBytesSse2, &FinishStreamingSse2};
+#endif
+
+// No twin: streaming stores write the bytes memcpy writes, whatever the flag says.
+constexpr RowLadder<RowCopyRows> kRowCopyRows = {
+    &kPlainRows,
+#if VELMORO_X86
+    &kSse2Rows,
+#endif
+};
 
 // Set by the tests, so that the streaming path runs on any machine; 0 leaves the
 // machine's own measure.
 std::atomic<uint64_t> g_forcedStreamingBytes{0};
 
 }  // namespace
+
+RowCopier::RowCopier(bool streaming)
+    : m_rows(streaming ? WidestRows(kRowCopyRows) : PlainRows(kRowCopyRows))
+{
+}
 
 uint64_t StreamingBlockBytes()
 {

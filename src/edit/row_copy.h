@@ -5,6 +5,8 @@
 #ifndef VELMORO_SRC_EDIT_ROW_COPY_H
 #define VELMORO_SRC_EDIT_ROW_COPY_H
 
+#include "base/cpu_features.h"
+
 #include <velmoro/types.h>
 
 #include <cstddef>
@@ -23,11 +25,29 @@ inline bool PrefersStreamingStores(uint64_t blockBytes)
     return blockBytes >= StreamingBlockBytes();
 }
 
-// memcpy, or the same bytes by streaming stores when streaming is set.
-void CopyRowBytes(BYTE* dst, const BYTE* src, size_t bytes, bool streaming);
+// copy gives the bytes memcpy gives; finish orders a block's copies before the
+// block is handed on. The plain rows are memcpy and nothing.
+struct RowCopyRows {
+    void (*copy)(BYTE* dst, const BYTE* src, size_t bytes);
+    void (*finish)();
+};
 
-// Orders the streaming stores before the block is handed on.
-void FinishStreamingStores(bool streaming);
+#if VELMORO_X86
+void StreamBytesSse2(BYTE* dst, const BYTE* src, size_t bytes);
+void FinishStreamingSse2();
+#endif
+
+// How the rows of one result block are copied: by memcpy, or by the widest
+// streaming rows when streaming is set.
+class RowCopier {
+public:
+    explicit RowCopier(bool streaming);
+    void Copy(BYTE* dst, const BYTE* src, size_t bytes) const { m_rows.copy(dst, src, bytes); }
+    void Finish() const { m_rows.finish(); }
+
+private:
+    const RowCopyRows& m_rows;
+};
 
 }  // namespace velmoro
 

@@ -1,23 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Streaming row copies. SSE2 is part of every x86-64 processor; elsewhere the
-// copy is a plain memcpy.
+// Streaming row copies by SSE2, part of every x86-64 processor.
 #include "edit/row_copy.h"
 
 #include <cstring>
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
 
 namespace velmoro {
 
-#if defined(__SSE2__)
-
-namespace {
-
 // Streaming stores need 16-byte aligned targets: an unaligned head and the
 // tail go through memcpy.
-void StreamBytes(BYTE* dst, const BYTE* src, size_t bytes)
+void StreamBytesSse2(BYTE* dst, const BYTE* src, size_t bytes)
 {
     const size_t misalignment = reinterpret_cast<uintptr_t>(dst) & 15;
     size_t done = misalignment == 0 ? 0 : 16 - misalignment;
@@ -42,32 +35,10 @@ void StreamBytes(BYTE* dst, const BYTE* src, size_t bytes)
     std::memcpy(dst + done, src + done, bytes - done);
 }
 
-}  // namespace
-
-void CopyRowBytes(BYTE* dst, const BYTE* src, size_t bytes, bool streaming)
+void FinishStreamingSse2()
 {
-    if (streaming)
-        StreamBytes(dst, src, bytes);
-    else
-        std::memcpy(dst, src, bytes);
+    _mm_sfence();
 }
-
-void FinishStreamingStores(bool streaming)
-{
-    if (streaming)
-        _mm_sfence();
-}
-
-#else
-
-void CopyRowBytes(BYTE* dst, const BYTE* src, size_t bytes, bool)
-{
-    std::memcpy(dst, src, bytes);
-}
-
-void FinishStreamingStores(bool) {}
-
-#endif
 
 }  // namespace velmoro
 

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: MIT
 // Unaligned vector loads and stores shared by the SSE2 and AVX2 twins, and the
-// attribute that compiles a function for AVX2 (chosen at run time, never assumed).
+// attributes that compile a function for SSSE3 or AVX2 (chosen at run time, never
+// assumed).
 #ifndef VELMORO_SRC_EDIT_SIMD_MEMORY_H
 #define VELMORO_SRC_EDIT_SIMD_MEMORY_H
 
+#include "base/cpu_features.h"
+
 #include <velmoro/types.h>
 
+#if VELMORO_X86
 #include <immintrin.h>
 
 // On the declarations as well as the definitions: a template instantiation takes
 // its target from the primary template.
 #define VELMORO_AVX2 __attribute__((target("avx2")))
+#define VELMORO_SSSE3 __attribute__((target("ssse3")))
 
 namespace velmoro {
 namespace simd {
@@ -37,5 +42,7 @@ VELMORO_AVX2 inline void Store256(BYTE* p, __m256i v)
 
 }  // namespace simd
 }  // namespace velmoro
+
+#endif  // VELMORO_X86
 
 #endif
