@@ -41,4 +41,3 @@ void FinishStreamingSse2()
 }
 
 }  // namespace velmoro
-
