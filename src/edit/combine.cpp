@@ -105,6 +105,8 @@ constexpr CombineRows kPlainRows = {{&CombineKeyedRowPlain<1>, &CombineKeyedRowP
 
 #if VELMORO_X86
 constexpr CombineRows kSse2Rows = {{&CombineKeyedRow8Sse2, &CombineKeyedRow16Sse2, &CombineKeyedRow24Sse2}};
+// Byte shuffles serve only the three-byte pixel.
+constexpr CombineRows kSsse3Rows = {{&CombineKeyedRow8Sse2, &CombineKeyedRow16Sse2, &CombineKeyedRow24Ssse3}};
 constexpr CombineRows kAvx2Rows = {{&CombineKeyedRow8Avx2, &CombineKeyedRow16Avx2, &CombineKeyedRow24Avx2}};
 #endif
 
@@ -112,7 +114,7 @@ constexpr CombineRows kAvx2Rows = {{&CombineKeyedRow8Avx2, &CombineKeyedRow16Avx
 constexpr RowLadder<CombineRows> kCombineRows = {
     &kPlainRows,
 #if VELMORO_X86
-    &kSse2Rows, nullptr, &kAvx2Rows,
+    &kSse2Rows, &kSsse3Rows, &kAvx2Rows,
 #endif
 };
 

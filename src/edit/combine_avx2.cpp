@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // AVX2 twins of the compositing rows: the 8- and 16-bit rows are the SSE2 rows
-// doubled in width, the 24-bit row compares whole pixels. Rows shorter than one step
-// go to the SSE2 rows; a last partial step is redone as a full step ending at the
-// row's end (it gives the pixels it covers twice the same value, also when out is
-// base).
+// doubled in width, the 24-bit row the SSSE3 row's whole-pixel compare doubled.
+// Rows shorter than one step go to the narrower rows; a last partial step is redone
+// as a full step ending at the row's end (it gives the pixels it covers twice the
+// same value, also when out is base).
 #include "edit/combine_simd.h"
 #include "edit/simd_memory.h"
 
@@ -172,7 +172,7 @@ VELMORO_AVX2 __attribute__((flatten)) void CombineKeyedRow24Avx2(BYTE* out, cons
 {
     using key24::kStep;
     if (count < kStep) {
-        CombineKeyedRow24Sse2(out, base, overlay, count, key);
+        CombineKeyedRow24Ssse3(out, base, overlay, count, key);
         return;
     }
     const key24::Constants c = key24::MakeConstants(key);
