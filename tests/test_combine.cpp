@@ -470,7 +470,7 @@ RandomCase MakeWideSpanCase(std::mt19937& rng, int spanWidth)
 
 // The 24-bit twins against the plain rows at every span width that puts the end of
 // a row at another place in the vector step (1 to 67), and at a long row, in both
-// forms, with AVX2 and with SSE2 alone.
+// forms, with AVX2 and without it (the SSSE3 row, and the SSE2 row for short spans).
 TEST(CombineDibTwins, TwentyFourBitSpansFromOddColumnsMatchThePlainRows)
 {
     std::mt19937 rng(1001);
