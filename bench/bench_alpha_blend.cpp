@@ -24,6 +24,7 @@ void BlendInPlace(benchmark::State& state, int bitCount, Variant variant)
     BenchImage target(bitCount, CompressionFor(bitCount), 1, 0.0, 0);
     BenchImage other(bitCount, CompressionFor(bitCount), 2, 0.0, 0);
     BenchImage::UseVariant(variant);
+    const RowsScope rows(variant, false);
     for (auto _ : state) {
         benchmark::DoNotOptimize(target.AlphaBlend(other, kAlpha));
         benchmark::ClobberMemory();
@@ -37,6 +38,7 @@ void BlendDirect(benchmark::State& state, int bitCount, Variant variant)
     BenchImage first(bitCount, CompressionFor(bitCount), 2, 0.0, 0);
     BenchImage second(bitCount, CompressionFor(bitCount), 3, 0.0, 0);
     BenchImage::UseVariant(variant);
+    const RowsScope rows(variant, bitCount == 24);
     for (auto _ : state) {
         benchmark::DoNotOptimize(target.AlphaBlendDirect(first, second, kAlpha));
         benchmark::ClobberMemory();
@@ -61,10 +63,10 @@ const bool kRegistered = [] {
         // Only the 24-bit direct blend has a plain variant apart from its twin; the
         // other members run their SIMD rows whatever the flag says.
         for (Variant variant : {Variant::Plain, Variant::Sse2, Variant::Avx2}) {
-            if (variant != Variant::Plain)
+            if (variant != Variant::Plain && VariantAvailable(variant, false))
                 benchmark::RegisterBenchmark(("AlphaBlend/" + depth + "/" + VariantName(variant)).c_str(),
                                              BlendInPlace, bitCount, variant);
-            if (variant != Variant::Plain || bitCount == 24)
+            if ((variant != Variant::Plain || bitCount == 24) && VariantAvailable(variant, bitCount == 24))
                 benchmark::RegisterBenchmark(("AlphaBlendDirect/" + depth + "/" + VariantName(variant)).c_str(),
                                              BlendDirect, bitCount, variant);
         }

@@ -27,6 +27,7 @@ void CombineInPlace(benchmark::State& state, int bitCount, Variant variant)
     BenchImage target(bitCount, CompressionFor(bitCount), 1, 0.0, kKey);
     BenchImage overlay(bitCount, CompressionFor(bitCount), 2, kKeyFraction, kKey);
     BenchImage::UseVariant(variant);
+    const RowsScope rows(variant, true);
     for (auto _ : state) {
         benchmark::DoNotOptimize(target.CombineDib(overlay, kKey, nullptr, nullptr, 1));
         benchmark::ClobberMemory();
@@ -53,6 +54,7 @@ void CombineIntoNew(benchmark::State& state, int bitCount, Variant variant)
     BenchImage overlay(bitCount, CompressionFor(bitCount), 2, kKeyFraction, kKey);
     BenchImage result(bitCount, CompressionFor(bitCount), 3, 0.0, kKey);
     BenchImage::UseVariant(variant);
+    const RowsScope rows(variant, true);
     for (auto _ : state) {
         benchmark::DoNotOptimize(result.CombineDib(base, overlay, kKey, nullptr, nullptr, 1));
         benchmark::ClobberMemory();
@@ -76,6 +78,8 @@ const bool kRegistered = [] {
     for (int bitCount : {8, 16, 24}) {
         const std::string depth = std::to_string(bitCount) + "bit";
         for (Variant variant : {Variant::Plain, Variant::Sse2, Variant::Avx2}) {
+            if (!VariantAvailable(variant, true))
+                continue;
             benchmark::RegisterBenchmark(("CombineInPlace/" + depth + "/" + VariantName(variant)).c_str(),
                                          CombineInPlace, bitCount, variant);
             benchmark::RegisterBenchmark(("CombineIntoNew/" + depth + "/" + VariantName(variant)).c_str(),

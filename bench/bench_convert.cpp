@@ -4,13 +4,13 @@
 // items_per_second column reads as pixels per second.
 #include <velmoro/dib_edit.h>
 
+#include "bench_switches.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <random>
 #include <vector>
-
-extern "C" void velmoro_test_allow_avx2(int allowed);
 
 namespace {
 
@@ -49,7 +49,7 @@ public:
     }
 };
 
-enum class Variant { kPlain, kSse2, kAvx2 };
+using velmoro_bench::Variant;
 using Worker = BenchImage::Worker;
 
 void BM_Convert(benchmark::State& state, int srcBits, DWORD srcFormat, int dstBits, Variant variant,
@@ -58,13 +58,12 @@ void BM_Convert(benchmark::State& state, int srcBits, DWORD srcFormat, int dstBi
     BenchImage image(srcBits, srcFormat);
     std::vector<BYTE> dst(static_cast<size_t>(Stride(dstBits)) * kHeight);
     BYTE* out = dstBits == 0 ? image.GetBmpBitsAddress() : dst.data();  // 0: in place
-    velmoro_test_allow_avx2(variant == Variant::kAvx2 ? 1 : 0);
+    const velmoro_bench::RowsScope rows(variant, true);
     for (auto _ : state) {
-        image.Run(worker, out, format, variant != Variant::kPlain);
+        image.Run(worker, out, format, variant != Variant::Plain);
         benchmark::DoNotOptimize(out);
         benchmark::ClobberMemory();
     }
-    velmoro_test_allow_avx2(1);
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 
@@ -80,10 +79,18 @@ void BM_Memcpy(benchmark::State& state, int bitCount)
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 
-#define VELMORO_CONVERSION(name, srcBits, srcFormat, dstBits, worker, format)                                   \
-    BENCHMARK_CAPTURE(BM_Convert, name##_plain, srcBits, srcFormat, dstBits, Variant::kPlain, worker, format); \
-    BENCHMARK_CAPTURE(BM_Convert, name##_sse2, srcBits, srcFormat, dstBits, Variant::kSse2, worker, format);   \
-    BENCHMARK_CAPTURE(BM_Convert, name##_avx2, srcBits, srcFormat, dstBits, Variant::kAvx2, worker, format)
+// The SSE2 twins can be asked for only in a build with the test switches.
+#if defined(VELMORO_TEST_SWITCHES)
+#define VELMORO_SSE2_CONVERSION(name, srcBits, srcFormat, dstBits, worker, format) \
+    BENCHMARK_CAPTURE(BM_Convert, name##_sse2, srcBits, srcFormat, dstBits, Variant::Sse2, worker, format)
+#else
+#define VELMORO_SSE2_CONVERSION(name, srcBits, srcFormat, dstBits, worker, format) static_assert(true)
+#endif
+
+#define VELMORO_CONVERSION(name, srcBits, srcFormat, dstBits, worker, format)                                  \
+    BENCHMARK_CAPTURE(BM_Convert, name##_plain, srcBits, srcFormat, dstBits, Variant::Plain, worker, format); \
+    VELMORO_SSE2_CONVERSION(name, srcBits, srcFormat, dstBits, worker, format);                               \
+    BENCHMARK_CAPTURE(BM_Convert, name##_avx2, srcBits, srcFormat, dstBits, Variant::Avx2, worker, format)
 
 BENCHMARK_CAPTURE(BM_Memcpy, memcpy_16bit_block, 16);
 BENCHMARK_CAPTURE(BM_Memcpy, memcpy_24bit_block, 24);

@@ -4,13 +4,13 @@
 #include <velmoro/dib_edit.h>
 #include <velmoro/platform/file.h>
 
+#include "bench_switches.h"
+
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
-
-extern "C" void velmoro_test_allow_avx2(int allowed);
-extern "C" void velmoro_test_allow_filter_simd(int allowed);
 
 namespace {
 
@@ -56,14 +56,21 @@ void BM_FadeDib(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kPixels);
 }
 
-enum FilterPath { kPlain, kSse2, kAvx2 };
+using velmoro_bench::Variant;
+
+// The filter's paths as benchmark arguments; without the test switches only the widest.
+#if defined(VELMORO_TEST_SWITCHES)
+const std::vector<int64_t> kFilterPaths = {static_cast<int64_t>(Variant::Plain), static_cast<int64_t>(Variant::Sse2),
+                                           static_cast<int64_t>(Variant::Avx2)};
+#else
+const std::vector<int64_t> kFilterPaths = {static_cast<int64_t>(Variant::Avx2)};
+#endif
 
 // range(0): the path; range(1): 1 for a box blur (divisor 9), 0 for a sharpen (divisor 1).
 void BM_FilterDib(benchmark::State& state)
 {
-    const auto path = static_cast<FilterPath>(state.range(0));
-    velmoro_test_allow_filter_simd(path != kPlain);
-    velmoro_test_allow_avx2(path == kAvx2);
+    const auto path = static_cast<Variant>(state.range(0));
+    const velmoro_bench::RowsScope rows(path, false);
     int blur[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
     int sharpen[9] = {0, -1, 0, -1, 5, -1, 0, -1, 0};
     const bool isBlur = state.range(1) != 0;
@@ -73,10 +80,8 @@ void BM_FilterDib(benchmark::State& state)
         image.FilterDib(isBlur ? blur : sharpen, isBlur ? 9 : 1, 0);
         benchmark::ClobberMemory();
     }
-    velmoro_test_allow_filter_simd(1);
-    velmoro_test_allow_avx2(1);
     state.SetItemsProcessed(state.iterations() * kPixels);
-    state.SetLabel(std::string(path == kPlain ? "plain" : path == kSse2 ? "sse2" : "avx2") +
+    state.SetLabel(std::string(velmoro_bench::VariantName(path)) +
                    (isBlur ? " box/9" : " sharpen/1"));
 }
 
@@ -94,6 +99,6 @@ void BM_MemcpySameBytes(benchmark::State& state)
 BENCHMARK(BM_MemcpySameBytes);
 BENCHMARK(BM_MaskImage50);
 BENCHMARK(BM_FadeDib);
-BENCHMARK(BM_FilterDib)->ArgsProduct({{kPlain, kSse2, kAvx2}, {1, 0}});
+BENCHMARK(BM_FilterDib)->ArgsProduct({kFilterPaths, {1, 0}});
 
 }  // namespace

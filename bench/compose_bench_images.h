@@ -1,23 +1,21 @@
 // SPDX-License-Identifier: MIT
 // Images for the compositing and blending benchmarks, built without Create, and the
-// switches for the SIMD twins.
+// public flag for the SIMD twins.
 #ifndef VELMORO_BENCH_COMPOSE_BENCH_IMAGES_H
 #define VELMORO_BENCH_COMPOSE_BENCH_IMAGES_H
 
 #include <velmoro/dib_edit.h>
 
+#include "bench_switches.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <random>
-
-extern "C" void velmoro_test_allow_avx2(int allowed);
 
 namespace velmoro_bench {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-
-enum class Variant { Plain, Sse2, Avx2 };
 
 class BenchImage : public CDibEdit {
 public:
@@ -69,17 +67,9 @@ public:
         ReplaceBlocks(info, bits);
     }
 
-    static void UseVariant(Variant variant)
-    {
-        SetMMXEnabled(variant == Variant::Plain ? 0 : 1);
-        velmoro_test_allow_avx2(variant == Variant::Avx2 ? 1 : 0);
-    }
+    // The public flag; the caller narrows the rows with a RowsScope.
+    static void UseVariant(Variant variant) { SetMMXEnabled(variant == Variant::Plain ? 0 : 1); }
 };
-
-inline const char* VariantName(Variant variant)
-{
-    return variant == Variant::Plain ? "plain" : variant == Variant::Sse2 ? "sse2" : "avx2";
-}
 
 }  // namespace velmoro_bench
 

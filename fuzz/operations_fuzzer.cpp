@@ -13,14 +13,14 @@
 
 #include "image_checks.h"
 
+#include <velmoro/internal/test_switches.h>
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <vector>
-
-extern "C" void velmoro_test_allow_avx2(int allowed);
 
 namespace {
 
@@ -170,7 +170,14 @@ private:
         case 15: {
             const bool enabled = m_input.ConsumeBool();
             FuzzImage::SetSimd(enabled);
-            velmoro_test_allow_avx2(m_input.ConsumeBool());
+            const bool avx2 = m_input.ConsumeBool();
+#if defined(VELMORO_TEST_SWITCHES)
+            velmoro::test::Switches switches;
+            switches.avx2 = avx2;
+            velmoro::test::SetSwitches(switches);  // the input's guard restores them
+#else
+            (void)avx2;
+#endif
             return DIB_OK;
         }
         case 16: return RoundTrip(target);
@@ -279,7 +286,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > 8192)
         return 0;
     FuzzImage::SetSimd(false);
-    velmoro_test_allow_avx2(1);
+#if defined(VELMORO_TEST_SWITCHES)
+    const velmoro::test::ScopedSwitches switches{velmoro::test::Switches{}};
+#endif
     Program(data, size).Run();
     return 0;
 }

@@ -12,6 +12,9 @@ using velmoro_test::ImageSnapshot;
 using velmoro_test::ImageSpec;
 using velmoro_test::SimdScope;
 using velmoro_test::TestImage;
+using velmoro_test::VectorRows;
+using velmoro_test::VectorRowsChoices;
+using velmoro_test::VectorRowsScope;
 
 namespace {
 
@@ -117,8 +120,8 @@ TEST(AlphaBlendExamples, DirectTwentyFourBitTwinRoundsTheWholeMixDown)
 // and the plain tail both run, with AVX2 and with SSE2.
 TEST(AlphaBlendSixteenBit, EveryFieldPairAndWeightMatchesTheFormula)
 {
-    for (bool avx2 : {true, false}) {
-        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
         for (bool is565 : {false, true}) {
             const DWORD compression = is565 ? BI_BITFIELDS : BI_RGB;
             // 64 x 64 pairs: each field of pixel (i, j) takes i and j (masked), bit 15 set at random.
@@ -138,7 +141,7 @@ TEST(AlphaBlendSixteenBit, EveryFieldPairAndWeightMatchesTheFormula)
                 SetWord(first, at, word(i));
                 SetWord(second, at, word(j));
             }
-            for (unsigned alpha = 0; alpha < 256; alpha += avx2 ? 1 : 5) {
+            for (unsigned alpha = 0; alpha < 256; alpha += rows == VectorRows::kWidest ? 1 : 5) {
                 TestImage direct = MakeImage(width, height, 16, 6, compression), mixed(first);
                 const std::vector<BYTE> padding = direct.PixelCopy();
                 ASSERT_EQ(DIB_OK, direct.AlphaBlendDirect(first, second, static_cast<unsigned char>(alpha)));
@@ -158,7 +161,6 @@ TEST(AlphaBlendSixteenBit, EveryFieldPairAndWeightMatchesTheFormula)
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 // Widths 1 to 67 at random weights: every byte of the block, padding included,
@@ -166,8 +168,8 @@ TEST(AlphaBlendSixteenBit, EveryFieldPairAndWeightMatchesTheFormula)
 TEST(AlphaBlendTwentyFourBit, EveryByteFollowsItsRoundingRule)
 {
     std::mt19937 rng(7);
-    for (bool avx2 : {true, false}) {
-        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
         for (int width = 1; width <= 67; ++width) {
             const int height = 1 + static_cast<int>(rng() % 4);
             const unsigned alpha = rng() % 4 == 0 ? (rng() % 2) * 255 : rng() % 256;
@@ -182,13 +184,12 @@ TEST(AlphaBlendTwentyFourBit, EveryByteFollowsItsRoundingRule)
                     const int towardZero = b + (a - b) * static_cast<int>(alpha) / 256;
                     const int down = (a * static_cast<int>(alpha) + b * (256 - static_cast<int>(alpha))) >> 8;
                     ASSERT_EQ(simd ? down : towardZero, direct.GetBmpBitsAddress()[i])
-                        << "width " << width << " byte " << i << " alpha " << alpha;
+                        << "width " << width << " byte " << i << " alpha " << alpha << ", " << Name(rows) << " rows";
                     ASSERT_EQ(towardZero, mixed.GetBmpBitsAddress()[i]) << "width " << width << " byte " << i;
                 }
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 // Every byte pair at every weight, in both variants of the direct blend and in AlphaBlend.

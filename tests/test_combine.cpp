@@ -14,6 +14,9 @@ using velmoro_test::ImageSnapshot;
 using velmoro_test::ImageSpec;
 using velmoro_test::SimdScope;
 using velmoro_test::TestImage;
+using velmoro_test::VectorRows;
+using velmoro_test::VectorRowsChoices;
+using velmoro_test::VectorRowsScope;
 
 namespace {
 
@@ -403,15 +406,15 @@ Outcome RunCombine(const RandomCase& c, bool threeImages, bool simd)
 TEST(CombineDibTwins, MatchPlainRowsAndTheModelForEveryWidthAndColumn)
 {
     std::mt19937 rng(2024);
-    for (bool avx2 : {true, false}) {
-        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
         for (int bitCount : {8, 16, 24}) {
             for (int width = 1; width <= 67; ++width) {
                 const RandomCase c = MakeRandomCase(rng, bitCount, width);
                 for (bool threeImages : {false, true}) {
                     const Outcome plain = RunCombine(c, threeImages, false);
                     const Outcome twin = RunCombine(c, threeImages, true);
-                    SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", avx2 " << avx2
+                    SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", " << Name(rows) << " rows"
                                                     << ", three images " << threeImages);
                     ASSERT_EQ(plain.code, twin.code);
                     EXPECT_EQ(plain.point, twin.point);
@@ -428,7 +431,6 @@ TEST(CombineDibTwins, MatchPlainRowsAndTheModelForEveryWidthAndColumn)
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 }  // namespace
@@ -470,7 +472,8 @@ RandomCase MakeWideSpanCase(std::mt19937& rng, int spanWidth)
 
 // The 24-bit twins against the plain rows at every span width that puts the end of
 // a row at another place in the vector step (1 to 67), and at a long row, in both
-// forms, with AVX2 and without it (the SSSE3 row, and the SSE2 row for short spans).
+// forms, with every choice of rows (below AVX2: the SSSE3 row, and the SSE2 row for
+// short spans).
 TEST(CombineDibTwins, TwentyFourBitSpansFromOddColumnsMatchThePlainRows)
 {
     std::mt19937 rng(1001);
@@ -478,13 +481,14 @@ TEST(CombineDibTwins, TwentyFourBitSpansFromOddColumnsMatchThePlainRows)
     for (int i = 0; i < 67; ++i)
         widths[i] = i + 1;
     widths.push_back(1001);
-    for (bool avx2 : {true, false}) {
-        velmoro_test_allow_avx2(avx2 ? 1 : 0);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
         for (int width : widths) {
             const RandomCase c = MakeWideSpanCase(rng, width);
             const std::vector<BYTE> model = ModelComposite(c.base, c.overlay, c.point, c.rect, true, KeyPixel(c.overlay, c.key));
             for (bool threeImages : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "span " << width << ", avx2 " << avx2 << ", three images " << threeImages);
+                SCOPED_TRACE(testing::Message() << "span " << width << ", " << Name(rows) << " rows, three images "
+                                                << threeImages);
                 const Outcome plain = RunCombine(c, threeImages, false);
                 const Outcome twin = RunCombine(c, threeImages, true);
                 ASSERT_EQ(DIB_OK, plain.code);
@@ -494,7 +498,6 @@ TEST(CombineDibTwins, TwentyFourBitSpansFromOddColumnsMatchThePlainRows)
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 }  // namespace

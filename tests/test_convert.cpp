@@ -20,6 +20,8 @@ using velmoro_test::ImageSnapshot;
 using velmoro_test::ImageSpec;
 using velmoro_test::SimdScope;
 using velmoro_test::TestImage;
+using velmoro_test::VectorRows;
+using velmoro_test::VectorRowsScope;
 
 namespace {
 
@@ -31,17 +33,19 @@ const char* Name(Variant variant)
     return variant == Variant::kPlain ? "plain" : variant == Variant::kSse2 ? "sse2" : "avx2";
 }
 
-// Selects plain or twin through the public flag, and SSE2 or AVX2 inside the twin.
+// Selects plain or twin through the public flag, and SSE2 or AVX2 inside the twin
+// (in a build without the test switches, the twin's widest rows for both).
 class VariantScope {
 public:
-    explicit VariantScope(Variant variant) : m_simd(variant != Variant::kPlain)
+    explicit VariantScope(Variant variant)
+        : m_simd(variant != Variant::kPlain),
+          m_rows(variant == Variant::kSse2 ? VectorRows::kBelowAvx2 : VectorRows::kWidest)
     {
-        velmoro_test_allow_avx2(variant == Variant::kAvx2 ? 1 : 0);
     }
-    ~VariantScope() { velmoro_test_allow_avx2(1); }
 
 private:
     SimdScope m_simd;
+    VectorRowsScope m_rows;
 };
 
 class WorkerImage : public TestImage {
@@ -253,6 +257,7 @@ TEST(ConvertCodes, EmptyOtherDepthsAndNegativeSizesLeaveTheImageAlone)
     EXPECT_EQ(topDown.GetBmpInfoAddress(), info);
 }
 
+#if defined(VELMORO_TEST_SWITCHES)
 TEST(ConvertCodes, FailedAllocationsLeaveTheImageAsItWas)
 {
     struct Case {
@@ -278,6 +283,7 @@ TEST(ConvertCodes, FailedAllocationsLeaveTheImageAsItWas)
         EXPECT_EQ(failures, c.allocations) << c.spec.bitCount;
     }
 }
+#endif
 
 TEST(SimdFlag, CheckLeavesTheFlagAndTryEnableStoresItsResult)
 {

@@ -13,6 +13,9 @@
 using velmoro_test::ImageSnapshot;
 using velmoro_test::ImageSpec;
 using velmoro_test::TestImage;
+using velmoro_test::VectorRows;
+using velmoro_test::VectorRowsChoices;
+using velmoro_test::VectorRowsScope;
 
 namespace {
 
@@ -432,12 +435,12 @@ std::vector<BYTE> MirroredRows(const TestImage& image)
 // Widths cover every block remainder of the vector paths, with and without AVX2.
 TEST(InvertDibHorz, MirrorsEveryRowAndKeepsPaddingAtEachDepth)
 {
-    for (int allowAvx2 : {1, 0}) {
-        velmoro_test_allow_avx2(allowAvx2);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
         for (int bits : {8, 16, 24}) {
             for (int width = 1; width <= 100; ++width) {
                 for (int width2 : {width, width + 1919}) {
-                    SCOPED_TRACE(testing::Message() << bits << " bits, width " << width2 << ", avx2 " << allowAvx2);
+                    SCOPED_TRACE(testing::Message() << bits << " bits, width " << width2 << ", " << Name(rows) << " rows");
                     const GeometryImage source(ImageSpec{width2, 3, bits}, static_cast<uint32_t>(width2));
                     // A copy's block ends flush with its last row, so an overread shows under ASan.
                     CDibEdit image;
@@ -450,16 +453,15 @@ TEST(InvertDibHorz, MirrorsEveryRowAndKeepsPaddingAtEachDepth)
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 TEST(InvertDibVert, ExchangesWholeStoredRowsAndTwiceRestores)
 {
-    for (int allowAvx2 : {1, 0}) {
-        velmoro_test_allow_avx2(allowAvx2);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
         for (int width : {5, 37, 100, 1921}) {
             for (int height : {1, 2, 5, 6}) {
-                SCOPED_TRACE(testing::Message() << width << " x " << height << ", avx2 " << allowAvx2);
+                SCOPED_TRACE(testing::Message() << width << " x " << height << ", " << Name(rows) << " rows");
                 GeometryImage image(ImageSpec{width, height, 24}, static_cast<uint32_t>(width + height));
                 const std::vector<BYTE> original = image.PixelCopy();
                 const size_t stride = static_cast<size_t>(image.Stride());
@@ -471,7 +473,6 @@ TEST(InvertDibVert, ExchangesWholeStoredRowsAndTwiceRestores)
             }
         }
     }
-    velmoro_test_allow_avx2(1);
 }
 
 TEST(Flips, RefuseEmptyAndUnsupportedImages)
@@ -488,6 +489,7 @@ TEST(Flips, RefuseEmptyAndUnsupportedImages)
 
 // ---------------------------------------------------------------- failed allocations
 
+#if defined(VELMORO_TEST_SWITCHES)
 // Every allocation of each operation fails in turn: DIB_ERR_NO_MEMORY, and this
 // image exactly as it was. Returns how many allocations the operation makes.
 template <class Operation>
@@ -517,5 +519,6 @@ TEST(GeometryAllocationFailure, LeavesThisImageAsItWas)
     EXPECT_EQ(FailEachAllocation(image, [&] { return image.JoinVert(source, 0); }), 1);
     EXPECT_EQ(FailEachAllocation(image, [&] { return image.InvertDibVert(); }), 0);  // needs no memory
 }
+#endif
 
 }  // namespace

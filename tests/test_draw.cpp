@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 using velmoro_test::Canvas;
@@ -128,7 +129,17 @@ INSTANTIATE_TEST_SUITE_P(Depths, DrawAtEveryDepth,
                                            ImageSpec{1, 1, 8, BI_RGB, 20}, ImageSpec{1, 1, 16},
                                            ImageSpec{1, 1, 16, BI_BITFIELDS}, ImageSpec{1, 1, 24},
                                            ImageSpec{1, 1, 24, BI_BITFIELDS}, ImageSpec{1, 1, 32},
-                                           ImageSpec{1, 1, 32, BI_BITFIELDS}));
+                                           ImageSpec{1, 1, 32, BI_BITFIELDS}),
+                         [](const ::testing::TestParamInfo<ImageSpec>& info) {
+                             // For instance "Bits8With20Entries" or "Bits16Bitfields".
+                             const ImageSpec& spec = info.param;
+                             std::string name = "Bits" + std::to_string(spec.bitCount);
+                             if (spec.compression == BI_BITFIELDS)
+                                 name += "Bitfields";
+                             if (spec.colorEntries >= 0)
+                                 name += "With" + std::to_string(spec.colorEntries) + "Entries";
+                             return name;
+                         });
 
 // 32-bit pixels are blue, green, red and an unused byte, whatever that byte holds.
 TEST(Draw, ThirtyTwoBitPixelsIgnoreTheirFourthByte)

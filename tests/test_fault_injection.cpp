@@ -149,9 +149,10 @@ TEST(AllocationFailure, JpegLoadsKeepTheOldImageAndReleaseTheRecord)
     EXPECT_EQ(FailEachAllocation({&fromPath}, [&] { return fromPath.LoadJPEG(codec, path.c_str()); }, expected), 3);
     std::remove(path.c_str());
 
-    velmoro_test_fail_allocation_at(1);
-    EXPECT_EQ(codec.JpgInitConversion(), IJL_MEMORY_ERROR);
-    velmoro_test_fail_allocation_at(0);
+    {
+        AllocationFailure failure(1);
+        EXPECT_EQ(codec.JpgInitConversion(), IJL_MEMORY_ERROR);
+    }
     EXPECT_EQ(codec.JpgGetProperties(), nullptr);
 }
 
@@ -588,9 +589,11 @@ TEST(AllocationFailureDeathTest, StockGraphicsObjectsSurviveAFailedFirstUse)
         {
             bool failedOnce = false;
             for (int failAt = 1; failAt < 10; ++failAt) {
-                velmoro_test_fail_allocation_at(static_cast<uint64_t>(failAt));
-                HDC attempt = GetDC(NULL);
-                velmoro_test_fail_allocation_at(0);
+                HDC attempt = NULL;
+                {
+                    AllocationFailure failure(static_cast<uint64_t>(failAt));
+                    attempt = GetDC(NULL);
+                }
                 if (attempt) {
                     ReleaseDC(NULL, attempt);
                     break;

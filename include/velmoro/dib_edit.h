@@ -54,8 +54,8 @@ public:
     /// An 8-bit index past the colour table converts as black. The header keeps
     /// its resolution; the colour table goes, and 5-6-5 images get their masks.
     //@{
-    /// Makes an 8 or 16-bit image 24-bit (16 bits: BI_RGB read as 5-5-5, any other
-    /// compression as 5-6-5); a 24-bit image stays as it is. DIB_OK;
+    /// Makes an 8 or 16-bit image 24-bit (16 bits: BI_BITFIELDS read as 5-6-5, any
+    /// other compression as 5-5-5); a 24-bit image stays as it is. DIB_OK;
     /// DIB_ERR_EMPTY; DIB_ERR_BAD_DEPTH for another depth; DIB_ERR_NO_MEMORY
     /// (also for a negative width or height). A failure leaves the image as it was.
     DWORD ConvertTo24BitPerPixel();
@@ -197,7 +197,7 @@ protected:
     DWORD Bit8To16BitPerPixel(BYTE* dst, DWORD format);
     /// The SIMD twin of Bit8To16BitPerPixel.
     DWORD Bit8To16BitPerPixelMMX(BYTE* dst, DWORD format);
-    /// 16-bit pixels (BI_RGB 5-5-5, else 5-6-5) to 24-bit pixels in dst.
+    /// 16-bit pixels (BI_BITFIELDS 5-6-5, else 5-5-5) to 24-bit pixels in dst.
     DWORD Bit16To24BitPerPixel(BYTE* dst);
     /// The SIMD twin of Bit16To24BitPerPixel.
     DWORD Bit16To24BitPerPixelMMX(BYTE* dst);

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "base/cpu_features.h"
 
-#include <velmoro/types.h>
-
-#include <atomic>
+#include <velmoro/internal/test_switches.h>
 
 namespace velmoro {
 namespace {
@@ -22,21 +20,29 @@ InstructionSet DetectInstructionSet()
     return InstructionSet::kPlain;
 }
 
-std::atomic<bool> g_avx2Allowed{true};
-
 }  // namespace
+
+bool CpuHasMmx()
+{
+#if VELMORO_X86
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("mmx") != 0;
+#else
+    return false;
+#endif
+}
 
 InstructionSet WidestInstructionSet()
 {
     static const InstructionSet detected = DetectInstructionSet();
-    if (detected == InstructionSet::kAvx2 && !g_avx2Allowed.load(std::memory_order_relaxed))
+#if defined(VELMORO_TEST_SWITCHES)
+    const test::Switches switches = test::CurrentSwitches();
+    if (!switches.vectorRows)
+        return InstructionSet::kPlain;
+    if (detected == InstructionSet::kAvx2 && !switches.avx2)
         return InstructionSet::kSsse3;
+#endif
     return detected;
 }
 
 }  // namespace velmoro
-
-extern "C" VELMORO_API void velmoro_test_allow_avx2(int allowed)
-{
-    velmoro::g_avx2Allowed.store(allowed != 0, std::memory_order_relaxed);
-}

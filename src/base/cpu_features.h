@@ -19,6 +19,9 @@ enum class InstructionSet { kPlain, kSse2, kSsse3, kAvx2, kCount };
 // The widest instruction set this processor runs. Test builds may narrow it.
 InstructionSet WidestInstructionSet();
 
+// Whether the processor has MMX, the feature the public SIMD flag is named after.
+bool CpuHasMmx();
+
 }  // namespace velmoro
 
 #endif

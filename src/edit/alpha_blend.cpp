@@ -8,16 +8,12 @@
 #include "base/dib_layout.h"
 #include "base/pixel_layouts.h"
 #include "edit/alpha_blend_simd.h"
+#include "edit/pixel_runs.h"
 #include "edit/row_tables.h"
 
 using namespace velmoro;
 
 namespace {
-
-bool HoldsPicture(const CDib& image)
-{
-    return !image.IsEmpty() && image.GetBmpBitsAddress() != NULL;
-}
 
 bool SameSize(const CDib& a, const CDib& b)
 {
@@ -108,12 +104,7 @@ constexpr AlphaBlendRows kAvx2Rows = {
 };
 #endif
 
-constexpr RowLadder<AlphaBlendRows> kAlphaBlendRows = {
-    &kPlainRows,
-#if VELMORO_X86
-    &kSse2Rows, nullptr, &kAvx2Rows,
-#endif
-};
+constexpr RowLadder<AlphaBlendRows> kAlphaBlendRows = VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows);
 
 // rowByLayout: the 5-5-5 row, then the 5-6-5 one.
 void BlendRows16(CDib& target, const CDib& first, const CDib& second, unsigned alpha,
@@ -171,8 +162,8 @@ DWORD CDibEdit::AlphaBlend24(CDibEdit& other, unsigned char alpha)
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() == 24, other);
     if (code != DIB_OK)
         return code;
-    WidestRows(kAlphaBlendRows)
-        .bytesTowardZero(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(), BlockBytes(*this), alpha);
+    const BlendRowFn blend = WidestRows(kAlphaBlendRows).bytesTowardZero;
+    blend(GetBmpBitsAddress(), GetBmpBitsAddress(), other.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }
 
@@ -191,9 +182,8 @@ DWORD CDibEdit::AlphaBlendDirect24(CDibEdit& first, CDibEdit& second, unsigned c
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() >= 24, first, second);
     if (code != DIB_OK)
         return code;
-    PlainRows(kAlphaBlendRows)
-        .bytesTowardZero(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(),
-                         BlockBytes(*this), alpha);
+    const BlendRowFn blend = PlainRows(kAlphaBlendRows).bytesTowardZero;
+    blend(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }
 
@@ -202,7 +192,7 @@ DWORD CDibEdit::AlphaBlendDirect24MMX(CDibEdit& first, CDibEdit& second, unsigne
     const DWORD code = CheckMember(*this, !IsEmpty() && GetBitCount() >= 24, first, second);
     if (code != DIB_OK)
         return code;
-    WidestRows(kAlphaBlendRows)
-        .bytesDown(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
+    const BlendRowFn blend = WidestRows(kAlphaBlendRows).bytesDown;
+    blend(GetBmpBitsAddress(), first.GetBmpBitsAddress(), second.GetBmpBitsAddress(), BlockBytes(*this), alpha);
     return DIB_OK;
 }

@@ -18,11 +18,6 @@ using namespace velmoro;
 
 namespace {
 
-bool HoldsPicture(const CDib& image)
-{
-    return !image.IsEmpty() && image.GetBmpBitsAddress() != NULL;
-}
-
 DWORD CheckCombineImages(const CDib& target, const CDib& overlay)
 {
     if (!HoldsPicture(target) || !HoldsPicture(overlay))
@@ -87,7 +82,7 @@ DWORD ClipCombineArea(const CDib& target, const CDib& overlay, CPoint* point, CR
 
 uint32_t Key16(const CDib& target, DWORD keyColor)
 {
-    return PackColor16(keyColor, target.GetCompression() != BI_RGB);
+    return PackColor16(keyColor, IsHeader565(target.GetBmpInfoAddress()->bmiHeader));
 }
 
 // Stored order blue, green, red, read as one little-endian value.
@@ -111,12 +106,7 @@ constexpr CombineRows kAvx2Rows = {{&CombineKeyedRow8Avx2, &CombineKeyedRow16Avx
 #endif
 
 // The plain members run the plain rows, their twins the widest.
-constexpr RowLadder<CombineRows> kCombineRows = {
-    &kPlainRows,
-#if VELMORO_X86
-    &kSse2Rows, &kSsse3Rows, &kAvx2Rows,
-#endif
-};
+constexpr RowLadder<CombineRows> kCombineRows = VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, &kSsse3Rows, &kAvx2Rows);
 
 struct CombineJob {
     BYTE* out;  // the new block, or the receiving object's own pixels

@@ -68,12 +68,7 @@ constexpr ConversionRows kAvx2Rows = {
 #endif
 
 // The plain members run the plain rows, their twins the widest.
-constexpr RowLadder<ConversionRows> kConversionRows = {
-    &kPlainRows,
-#if VELMORO_X86
-    &kSse2Rows, nullptr, &kAvx2Rows,
-#endif
-};
+constexpr RowLadder<ConversionRows> kConversionRows = VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows);
 
 int LayoutIndex(bool is565)
 {
@@ -87,7 +82,7 @@ const BITMAPINFOHEADER& HeaderOf(const CDib& image)
 
 DWORD CheckWorkerSource(const CDib& image, int bitCount, DWORD wrongDepth)
 {
-    if (image.IsEmpty() || image.GetBmpBitsAddress() == NULL)
+    if (!HoldsPicture(image))
         return DIB_ERR_EMPTY;
     return image.GetBitCount() == bitCount ? DIB_OK : wrongDepth;
 }
@@ -153,12 +148,11 @@ DWORD Convert8To16(const CDib& image, BYTE* dst, DWORD format, const ConversionR
     return DIB_OK;
 }
 
-// Every biCompression other than BI_RGB reads as 5-6-5 here.
 DWORD Convert16To24(const CDib& image, BYTE* dst, const ConversionRows& rows)
 {
     if (DWORD refused = CheckWorkerSource(image, 16, DIB_ERR_NOT_16BIT))
         return refused;
-    ConvertRows(image, dst, 24, rows.pixel16ToBgr24[LayoutIndex(image.GetCompression() != BI_RGB)]);
+    ConvertRows(image, dst, 24, rows.pixel16ToBgr24[LayoutIndex(IsHeader565(HeaderOf(image)))]);
     return DIB_OK;
 }
 
@@ -200,10 +194,8 @@ void WriteConvertedHeader(BITMAPINFO* info, const BITMAPINFOHEADER& old, int bit
     header.biSizeImage = 0;
     header.biClrUsed = 0;
     header.biClrImportant = 0;
-    if (masks565) {
-        const DWORD masks[3] = {0x0000F800, 0x000007E0, 0x0000001F};
-        std::memcpy(reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes, masks, sizeof masks);
-    }
+    if (masks565)
+        std::memcpy(reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes, kMasks565, sizeof kMasks565);
 }
 
 // A negative width or height would give a negative block (or, both negative, a

@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The editing class frame: the processor check and the class-wide SIMD flag.
+// The flag chooses between the plain members and their twins; which vector rows
+// a twin runs is chosen by the row tables from the processor's instruction sets.
 #include <velmoro/dib_edit.h>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#endif
+#include "base/cpu_features.h"
 
 int CDibEdit::m_bMMXEnabled = 0;
 
-// On x86-64 CPUID always exists and MMX instructions cannot fault, so the
-// guarded steps of the original check reduce to reading the feature bit.
+// Every x86-64 processor has MMX; elsewhere the twins run the plain rows, and the
+// check says 0 so that a caller keeps the plain members.
 int CDibEdit::CheckMMXTechnology()
 {
-#if defined(__x86_64__) || defined(__i386__)
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx))
-        return 0;
-    return (edx & 0x00800000u) ? 1 : 0;
-#else
-    return 0;
-#endif
+    return velmoro::CpuHasMmx() ? 1 : 0;
 }
 
 int CDibEdit::TryEnableMMXSupport()

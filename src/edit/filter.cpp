@@ -9,14 +9,11 @@
 #include "edit/filter_rows.h"
 #include "edit/row_tables.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace velmoro {
 namespace {
-
-std::atomic<bool> g_filterSimdAllowed{true};
 
 struct FilterRows {
     FilterInteriorFn interior24;
@@ -30,12 +27,7 @@ constexpr FilterRows kAvx2Rows = {&FilterInterior24Avx2};
 
 // The filter has no twin: the widest rows run whatever the flag says and give
 // exactly the plain rows' bytes, for every kernel FilterKernelFitsSimd admits.
-constexpr RowLadder<FilterRows> kFilterRows = {
-    &kPlainRows,
-#if VELMORO_X86
-    &kSse2Rows, nullptr, &kAvx2Rows,
-#endif
-};
+constexpr RowLadder<FilterRows> kFilterRows = VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows);
 
 void FilterRow24(const FilterRowTaps& taps, size_t rowBytes, const FilterRows& rows, BYTE* out)
 {
@@ -61,8 +53,7 @@ void FilterImage24(const BITMAPINFOHEADER& header, const BYTE* source, const int
     const int64_t stride = RowStride(header);
     const int64_t lastRow = header.biHeight - 1;
     const size_t rowBytes = static_cast<size_t>(header.biWidth) * kFilterNeighbourBytes;
-    const bool useSimd = g_filterSimdAllowed.load(std::memory_order_relaxed) && FilterKernelFitsSimd(kernel);
-    const FilterRows& rows = useSimd ? WidestRows(kFilterRows) : PlainRows(kFilterRows);
+    const FilterRows& rows = FilterKernelFitsSimd(kernel) ? WidestRows(kFilterRows) : PlainRows(kFilterRows);
     for (int64_t storedRow = 0; storedRow <= lastRow; ++storedRow) {
         FilterRowTaps taps{};
         std::memcpy(taps.weights, kernel, sizeof taps.weights);
@@ -96,12 +87,6 @@ bool FilterKernelFitsSimd(const int32_t weights[9])
 }
 
 }  // namespace velmoro
-
-// Exported for the tests only: 0 sends every row through the plain reference.
-extern "C" VELMORO_API void velmoro_test_allow_filter_simd(int allowed)
-{
-    velmoro::g_filterSimdAllowed.store(allowed != 0, std::memory_order_relaxed);
-}
 
 DWORD CDibEdit::FilterDib(int* kernel, int divisor, int offset)
 {

@@ -73,12 +73,7 @@ constexpr FlipRows kAvx2Rows = {{&MirrorBytesAvx2, &MirrorWordsAvx2, &MirrorTrip
 
 // The flips have no twin: the widest rows run whatever the flag says and give
 // exactly the plain rows' bytes.
-constexpr RowLadder<FlipRows> kFlipRows = {
-    &kPlainRows,
-#if VELMORO_X86
-    &kSse2Rows, &kSsse3Rows, &kAvx2Rows,
-#endif
-};
+constexpr RowLadder<FlipRows> kFlipRows = VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, &kSsse3Rows, &kAvx2Rows);
 
 template <size_t PixelBytes>
 void MirrorRows(BYTE* bits, size_t stride, size_t width, size_t height)

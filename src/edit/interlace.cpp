@@ -84,57 +84,14 @@ void KeepOrFillRows(const CDib& source, InterlacedImage& image, int phase, FillR
     copier.Finish();
 }
 
-// Filled columns of a row as a 48-byte pattern, a whole number of column
-// pairs at every depth: kept bytes pass the source through the mask, filled
-// bytes take the fill pixel's bytes.
-struct ColumnPattern {
-    static constexpr size_t kBytes = 48;
-    BYTE keep[kBytes];
-    BYTE fill[kBytes];
-};
-
-ColumnPattern MakeColumnPattern(int phase, const StoredPixel& pixel)
-{
-    ColumnPattern pattern;
-    for (size_t i = 0; i < ColumnPattern::kBytes; ++i) {
-        const bool kept = IsKeptLine(i / pixel.size, phase);
-        pattern.keep[i] = kept ? 0xFF : 0x00;
-        pattern.fill[i] = kept ? 0x00 : pixel.bytes[i % pixel.size];
-    }
-    return pattern;
-}
-
-// No branch per pixel: the pattern sits in three 16-byte vectors (the
-// compiler's generic vectors, so any target builds it) and every 48 bytes of
-// the row take one and-or each.
-void MergeColumns(const BYTE* in, BYTE* out, size_t bytes, const ColumnPattern& pattern)
-{
-    using Bytes16 = BYTE __attribute__((vector_size(16)));
-    constexpr size_t kVectors = ColumnPattern::kBytes / 16;
-    Bytes16 keep[kVectors];
-    Bytes16 fill[kVectors];
-    std::memcpy(keep, pattern.keep, sizeof keep);
-    std::memcpy(fill, pattern.fill, sizeof fill);
-    size_t x = 0;
-    for (; x + ColumnPattern::kBytes <= bytes; x += ColumnPattern::kBytes) {
-        for (size_t k = 0; k < kVectors; ++k) {
-            Bytes16 lanes;
-            std::memcpy(&lanes, in + x + 16 * k, 16);
-            lanes = (lanes & keep[k]) | fill[k];
-            std::memcpy(out + x + 16 * k, &lanes, 16);
-        }
-    }
-    for (size_t k = 0; x < bytes; ++x, ++k)
-        out[x] = static_cast<BYTE>((in[x] & pattern.keep[k]) | pattern.fill[k]);
-}
-
 // Every row is built the same way; its padding becomes 0.
 void KeepOrFillColumns(const CDib& source, InterlacedImage& image, int phase, const StoredPixel& fill)
 {
-    const ColumnPattern pattern = MakeColumnPattern(phase, fill);
+    // Kept columns pass the source through, filled ones take the fill pixel.
+    const PixelPattern pattern = MakePixelPattern(fill, [phase](size_t column) { return IsKeptLine(column, phase); });
     for (size_t r = 0; r < image.rows; ++r) {
         BYTE* out = image.bits.get() + r * image.stride;
-        MergeColumns(source.GetBmpBitsAddress() + r * image.stride, out, image.rowBytes, pattern);
+        MergePixelPattern(source.GetBmpBitsAddress() + r * image.stride, out, image.rowBytes, pattern);
         ClearPadding(out + image.rowBytes, image.stride - image.rowBytes);
     }
 }

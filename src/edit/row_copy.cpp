@@ -5,10 +5,10 @@
 
 #include "edit/row_tables.h"
 
+#include <velmoro/internal/test_switches.h>
 #include <velmoro/types.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #include <unistd.h>
@@ -29,16 +29,7 @@ constexpr RowCopyRows kSse2Rows = {&StreamBytesSse2, &FinishStreamingSse2};
 #endif
 
 // No twin: streaming stores write the bytes memcpy writes, whatever the flag says.
-constexpr RowLadder<RowCopyRows> kRowCopyRows = {
-    &kPlainRows,
-#if VELMORO_X86
-    &kSse2Rows,
-#endif
-};
-
-// Set by the tests, so that the streaming path runs on any machine; 0 leaves the
-// machine's own measure.
-std::atomic<uint64_t> g_forcedStreamingBytes{0};
+constexpr RowLadder<RowCopyRows> kRowCopyRows = VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, nullptr);
 
 }  // namespace
 
@@ -49,9 +40,10 @@ RowCopier::RowCopier(bool streaming)
 
 uint64_t StreamingBlockBytes()
 {
-    const uint64_t forced = g_forcedStreamingBytes.load(std::memory_order_relaxed);
-    if (forced != 0)
+#if defined(VELMORO_TEST_SWITCHES)
+    if (const uint64_t forced = test::CurrentSwitches().streamResultsFrom)
         return forced;
+#endif
     static const uint64_t bytes = [] {
         constexpr uint64_t kLeast = uint64_t{4} << 20;
 #if defined(_SC_LEVEL3_CACHE_SIZE)
@@ -67,8 +59,3 @@ uint64_t StreamingBlockBytes()
 
 }  // namespace velmoro
 
-// Exported for the tests only, under a name that says so.
-extern "C" VELMORO_API void velmoro_test_stream_results_from(uint64_t bytes)
-{
-    velmoro::g_forcedStreamingBytes.store(bytes, std::memory_order_relaxed);
-}

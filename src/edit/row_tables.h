@@ -8,6 +8,8 @@
 
 #include "base/cpu_features.h"
 
+#include <velmoro/internal/test_switches.h>
+
 #include <array>
 #include <cstddef>
 
@@ -17,11 +19,22 @@ namespace velmoro {
 template <typename Rows>
 using RowLadder = std::array<const Rows*, static_cast<size_t>(InstructionSet::kCount)>;
 
+// A ladder from the tables of each rung: the x86 ones are named only where they
+// exist, so the arguments after the first are dropped on other processors.
+#if VELMORO_X86
+#define VELMORO_ROW_LADDER(plain, sse2, ssse3, avx2) {plain, sse2, ssse3, avx2}
+#else
+#define VELMORO_ROW_LADDER(plain, sse2, ssse3, avx2) {plain}
+#endif
+
 // The reference rows: the plain members of a twin, and the kernels the vector
 // rows cannot take exactly.
 template <typename Rows>
 const Rows& PlainRows(const RowLadder<Rows>& ladder)
 {
+#if defined(VELMORO_TEST_SWITCHES)
+    test::NoteRowTableChosen(true);
+#endif
     return *ladder[0];
 }
 
@@ -32,6 +45,9 @@ const Rows& WidestRows(const RowLadder<Rows>& ladder)
     size_t rung = static_cast<size_t>(WidestInstructionSet());
     while (ladder[rung] == nullptr)
         --rung;
+#if defined(VELMORO_TEST_SWITCHES)
+    test::NoteRowTableChosen(rung == 0);
+#endif
     return *ladder[rung];
 }
 

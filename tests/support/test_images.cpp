@@ -18,6 +18,60 @@ SimdScope::~SimdScope()
     TestImage::SetSimdFlag(m_previous);
 }
 
+std::vector<VectorRows> VectorRowsChoices()
+{
+#if defined(VELMORO_TEST_SWITCHES)
+    return {VectorRows::kWidest, VectorRows::kBelowAvx2, VectorRows::kPlain};
+#else
+    return {VectorRows::kWidest};
+#endif
+}
+
+const char* Name(VectorRows rows)
+{
+    return rows == VectorRows::kWidest ? "widest" : rows == VectorRows::kBelowAvx2 ? "below AVX2" : "plain";
+}
+
+#if defined(VELMORO_TEST_SWITCHES)
+static velmoro::test::Switches SwitchesFor(VectorRows rows)
+{
+    velmoro::test::Switches switches;
+    switches.vectorRows = rows != VectorRows::kPlain;
+    switches.avx2 = rows == VectorRows::kWidest;
+    return switches;
+}
+
+VectorRowsScope::VectorRowsScope(VectorRows rows) : m_switches(SwitchesFor(rows)) {}
+#else
+VectorRowsScope::VectorRowsScope(VectorRows) {}
+#endif
+
+VectorRowsScope::~VectorRowsScope() = default;
+
+#if defined(VELMORO_TEST_SWITCHES)
+static velmoro::test::Switches StreamingFrom(uint64_t bytes)
+{
+    velmoro::test::Switches switches = velmoro::test::CurrentSwitches();
+    switches.streamResultsFrom = bytes;
+    return switches;
+}
+
+StreamingScope::StreamingScope(uint64_t bytes) : m_switches(StreamingFrom(bytes)) {}
+#else
+StreamingScope::StreamingScope(uint64_t) {}
+#endif
+
+StreamingScope::~StreamingScope() = default;
+
+void PrintTo(const ImageSpec& spec, std::ostream* out)
+{
+    *out << spec.width << " x " << spec.height << ", " << spec.bitCount << " bits";
+    if (spec.compression == BI_BITFIELDS)
+        *out << ", BI_BITFIELDS";
+    if (spec.colorEntries >= 0)
+        *out << ", " << spec.colorEntries << " entries";
+}
+
 static size_t InfoBytesOf(const BITMAPINFO* info)
 {
     return 40 + static_cast<size_t>(CDib::GetColorEntrySize(info));

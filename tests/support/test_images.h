@@ -5,24 +5,13 @@
 #define VELMORO_TESTS_SUPPORT_TEST_IMAGES_H
 
 #include <velmoro/dib_edit.h>
+#include <velmoro/internal/test_switches.h>
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
-extern "C" void velmoro_test_allow_avx2(int allowed);
-extern "C" void velmoro_test_stream_results_from(uint64_t bytes);
-
 namespace velmoro_test {
-
-// Results of at least `bytes` are written by streaming stores for the lifetime of
-// the object, whatever caches this machine has.
-class StreamingScope {
-public:
-    explicit StreamingScope(uint64_t bytes) { velmoro_test_stream_results_from(bytes); }
-    ~StreamingScope() { velmoro_test_stream_results_from(0); }
-    StreamingScope(const StreamingScope&) = delete;
-    StreamingScope& operator=(const StreamingScope&) = delete;
-};
 
 // Switches the SIMD twins on or off for the lifetime of the object.
 class SimdScope {
@@ -36,6 +25,45 @@ private:
     int m_previous;
 };
 
+// The vector rows a test may ask the library for. Without the test switches
+// only the widest rows the processor has can be asked for.
+enum class VectorRows { kWidest, kBelowAvx2, kPlain };
+
+// Every choice this build can make, widest first.
+std::vector<VectorRows> VectorRowsChoices();
+const char* Name(VectorRows rows);
+
+// Narrows the library's row tables for the lifetime of the object, and restores
+// the switches it found (nothing to do without the test switches).
+class VectorRowsScope {
+public:
+    explicit VectorRowsScope(VectorRows rows);
+    ~VectorRowsScope();
+    VectorRowsScope(const VectorRowsScope&) = delete;
+    VectorRowsScope& operator=(const VectorRowsScope&) = delete;
+
+private:
+#if defined(VELMORO_TEST_SWITCHES)
+    velmoro::test::ScopedSwitches m_switches;
+#endif
+};
+
+// Results of at least `bytes` are written by streaming stores for the lifetime of
+// the object, whatever caches this machine has (nothing to do without the test
+// switches).
+class StreamingScope {
+public:
+    explicit StreamingScope(uint64_t bytes);
+    ~StreamingScope();
+    StreamingScope(const StreamingScope&) = delete;
+    StreamingScope& operator=(const StreamingScope&) = delete;
+
+private:
+#if defined(VELMORO_TEST_SWITCHES)
+    velmoro::test::ScopedSwitches m_switches;
+#endif
+};
+
 struct ImageSpec {
     int width = 1;
     int height = 1;
@@ -43,6 +71,9 @@ struct ImageSpec {
     DWORD compression = BI_RGB;  // BI_BITFIELDS adds three masks: 5-6-5, or 8-8-8 at 32 bits
     int colorEntries = -1;       // -1: the default for the depth (biClrUsed 0)
 };
+
+// How GoogleTest shows a parameter: "16 bits, BI_BITFIELDS, 20 entries".
+void PrintTo(const ImageSpec& spec, std::ostream* out);
 
 // Builds the image record directly, without going through Create.
 class TestImage : public CDibEdit {
