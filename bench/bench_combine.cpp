@@ -2,7 +2,8 @@
 // Colour-key compositing of a 1920 x 1080 overlay with about 30 % key pixels,
 // scattered, at 8, 16 and 24 bits: in place (two images) and into a fresh image
 // (three images), plain rows against the SSE2 and AVX2 twins, beside a memcpy of the
-// overlay's bytes. Items are pixels.
+// overlay's bytes; and in place at 256 x 256, where the images stay in the cache
+// and the rows' own work shows. Items are pixels.
 #include "compose_bench_images.h"
 
 #include <benchmark/benchmark.h>
@@ -32,6 +33,19 @@ void CombineInPlace(benchmark::State& state, int bitCount, Variant variant)
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+
+void CombineInPlaceCached(benchmark::State& state, int bitCount, Variant variant)
+{
+    constexpr int kSide = 256;
+    BenchImage target(bitCount, CompressionFor(bitCount), 1, 0.0, kKey, kSide, kSide);
+    BenchImage overlay(bitCount, CompressionFor(bitCount), 2, kKeyFraction, kKey, kSide, kSide);
+    BenchImage::UseVariant(variant);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(target.CombineDib(overlay, kKey, nullptr, nullptr, 1));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }
 
 void CombineIntoNew(benchmark::State& state, int bitCount, Variant variant)
@@ -70,6 +84,8 @@ const bool kRegistered = [] {
                                          CombineInPlace, bitCount, variant);
             benchmark::RegisterBenchmark(("CombineIntoNew/" + depth + "/" + VariantName(variant)).c_str(),
                                          CombineIntoNew, bitCount, variant);
+            benchmark::RegisterBenchmark(("CombineInPlace256/" + depth + "/" + VariantName(variant)).c_str(),
+                                         CombineInPlaceCached, bitCount, variant);
         }
         benchmark::RegisterBenchmark(("CombineMemcpy/" + depth).c_str(), CopyOverlayBytes, bitCount);
     }

@@ -21,20 +21,21 @@ class BenchImage : public CDibEdit {
 public:
     // Random pixels; at 8 bits a 256-entry table whose entry 7 is the key colour. A
     // keyFraction of pixels, scattered, hold the key in pixel form.
-    BenchImage(int bitCount, DWORD compression, uint32_t seed, double keyFraction, DWORD keyColor)
+    BenchImage(int bitCount, DWORD compression, uint32_t seed, double keyFraction, DWORD keyColor,
+               int width = kWidth, int height = kHeight)
     {
         const int entries = bitCount == 8 ? 256 : 0;
         const size_t maskBytes = compression == BI_BITFIELDS ? 12 : 0;
         const size_t infoBytes = sizeof(BITMAPINFOHEADER) + maskBytes + 4 * entries;
         auto* info = static_cast<BITMAPINFO*>(std::calloc(1, infoBytes));
         info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info->bmiHeader.biWidth = kWidth;
-        info->bmiHeader.biHeight = kHeight;
+        info->bmiHeader.biWidth = width;
+        info->bmiHeader.biHeight = height;
         info->bmiHeader.biPlanes = 1;
         info->bmiHeader.biBitCount = static_cast<WORD>(bitCount);
         info->bmiHeader.biCompression = compression;
-        const size_t stride = ((kWidth * bitCount + 31) >> 3) & ~size_t{3};
-        auto* bits = static_cast<BYTE*>(std::malloc(stride * kHeight));
+        const size_t stride = ((width * bitCount + 31) >> 3) & ~size_t{3};
+        auto* bits = static_cast<BYTE*>(std::malloc(stride * height));
         std::mt19937 rng(seed);
         RGBQUAD* table = reinterpret_cast<RGBQUAD*>(reinterpret_cast<BYTE*>(info) + 40 + maskBytes);
         for (int i = 0; i < entries; ++i)
@@ -48,11 +49,11 @@ public:
                                         (GetBValue(keyColor) >> 3));
         const BYTE key24[3] = {GetBValue(keyColor), GetGValue(keyColor), GetRValue(keyColor)};
         std::bernoulli_distribution isKey(keyFraction);
-        for (int y = 0; y < kHeight; ++y) {
+        for (int y = 0; y < height; ++y) {
             BYTE* row = bits + stride * y;
             for (size_t i = 0; i < stride; ++i)
                 row[i] = static_cast<BYTE>(rng());
-            for (int x = 0; x < kWidth; ++x) {
+            for (int x = 0; x < width; ++x) {
                 if (!isKey(rng))
                     continue;
                 if (bitCount == 8)

@@ -483,3 +483,113 @@ TEST(CombineDibTwins, LongAndShortRunsFromOddColumnsMatchThePlainRows)
 }
 
 }  // namespace
+
+namespace {
+
+// A 24-bit overlay whose spans are as wide as asked, drawn from an odd column of the
+// overlay to an odd column of the base, so the rows start away from any alignment.
+// Key pixels come in runs and alone, next to near misses that differ in one bit of
+// one byte; the key's top byte is set, as keying ignores it.
+RandomCase MakeWideSpanCase(std::mt19937& rng, int spanWidth)
+{
+    const int overlayLeft = 1 + 2 * static_cast<int>(rng() % 3), baseLeft = 1 + 2 * static_cast<int>(rng() % 3);
+    const int height = 1 + static_cast<int>(rng() % 3);
+    RandomCase c{MakeImage(baseLeft + spanWidth + static_cast<int>(rng() % 5), height, 24, rng()),
+                 MakeImage(overlayLeft + spanWidth + static_cast<int>(rng() % 5), height, 24, rng()),
+                 (static_cast<DWORD>(rng()) & 0xFFFFFFu) | 0x5A000000u,
+                 true,
+                 true,
+                 CPoint(baseLeft, 0),
+                 CRect(overlayLeft, 0, overlayLeft + spanWidth, height),
+                 1};
+    const uint32_t keyPixel = KeyPixel(c.overlay, c.key);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < c.overlay.GetWidth();) {
+            const int run = 1 + static_cast<int>(rng() % 9);
+            const unsigned roll = rng() % 8;
+            for (int i = x; i < std::min(x + run, c.overlay.GetWidth()); ++i) {
+                if (roll < 3)
+                    SetPixel(c.overlay, i, y, keyPixel);
+                else if (roll < 5)
+                    SetPixel(c.overlay, i, y, keyPixel ^ (1u << (8 * (rng() % 3) + rng() % 8)));
+            }
+            x += run;
+        }
+    }
+    return c;
+}
+
+// The 24-bit twins against the plain rows at every span width that puts the end of
+// a row at another place in the vector step (1 to 67), and at a long row, in both
+// forms, with every choice of rows (below AVX2: the SSSE3 row, and the SSE2 row for
+// short spans).
+TEST(CombineDibTwins, TwentyFourBitSpansFromOddColumnsMatchThePlainRows)
+{
+    std::mt19937 rng(1001);
+    std::vector<int> widths(67);
+    for (int i = 0; i < 67; ++i)
+        widths[i] = i + 1;
+    widths.push_back(1001);
+    for (VectorRows rows : VectorRowsChoices()) {
+        VectorRowsScope scope(rows);
+        for (int width : widths) {
+            const RandomCase c = MakeWideSpanCase(rng, width);
+            const std::vector<BYTE> model = ModelComposite(c.base, c.overlay, c.point, c.rect, true, KeyPixel(c.overlay, c.key));
+            for (bool threeImages : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "span " << width << ", " << Name(rows) << " rows, three images "
+                                                << threeImages);
+                const Outcome plain = RunCombine(c, threeImages, false);
+                const Outcome twin = RunCombine(c, threeImages, true);
+                ASSERT_EQ(DIB_OK, plain.code);
+                ASSERT_EQ(DIB_OK, twin.code);
+                ASSERT_EQ(model, plain.pixels);
+                ASSERT_EQ(model, twin.pixels);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Overlays as wide as the base, drawn at column 0 over some or all of its rows:
+// rows without padding are composited as one span, rows with padding one by one;
+// both give what the model gives, plain and SIMD, in both forms, at every depth.
+TEST(CombineDibTwins, WholeRowsAtEveryDepthMatchTheModel)
+{
+    std::mt19937 rng(77);
+    for (int bitCount : {8, 16, 24}) {
+        for (int width : {4, 5, 8, 64, 67, 1000}) {
+            for (int top : {0, 2}) {
+                RandomCase c{MakeImage(width, 7, bitCount, rng()),
+                             MakeImage(width, 5, bitCount, rng()),
+                             RGB(rng() % 256, rng() % 256, rng() % 256),
+                             true,
+                             top != 0,
+                             CPoint(0, top),
+                             CRect(0, 0, width, 5),
+                             1};
+                if (bitCount == 8)
+                    SetEntry(c.overlay, static_cast<int>(rng() % 256), c.key);
+                const uint32_t keyPixel = KeyPixel(c.overlay, c.key);
+                for (int y = 0; y < 5; ++y)
+                    for (int x = 0; x < width; ++x)
+                        if (rng() % 3 == 0)
+                            SetPixel(c.overlay, x, y, keyPixel);
+                const std::vector<BYTE> model = ModelComposite(c.base, c.overlay, c.point, c.rect, true, keyPixel);
+                for (bool threeImages : {false, true}) {
+                    for (bool simd : {false, true}) {
+                        SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width << ", top " << top
+                                                        << ", three images " << threeImages << ", simd " << simd);
+                        const Outcome outcome = RunCombine(c, threeImages, simd);
+                        ASSERT_EQ(DIB_OK, outcome.code);
+                        ASSERT_EQ(model, outcome.pixels);
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

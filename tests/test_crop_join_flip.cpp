@@ -221,6 +221,7 @@ TEST(CropWorkers, WriteNothingForAnotherDepthOrARectangleOutsideTheSource)
 // at every alignment because the stride is not a multiple of 16.
 TEST(CropFrom, LargeResultsCopyTheSameBytes)
 {
+    const velmoro_test::StreamingScope streaming(1 << 20);
     GeometryImage source(ImageSpec{1503, 1100, 24}, 17);
     CDibEdit target;
     CRect rect(1, 3, 1502, 1099);  // 1501 x 1096, 4.9 MB
@@ -329,6 +330,7 @@ TEST(JoinVert, EqualWidthsStackWholeBlocksPaddingIncluded)
 
 TEST(Joins, LargeResultsCopyTheSameBytes)
 {
+    const velmoro_test::StreamingScope streaming(1 << 20);
     GeometryImage left(ImageSpec{701, 1100, 24}, 18), right(ImageSpec{702, 1000, 24}, 19);
     const GeometryImage original = left;
     ASSERT_EQ(left.JoinHorz(right, 0x00FF8040), DIB_OK);

@@ -139,6 +139,7 @@ TEST(CreateVertInterlaceFrom, FilledColumnsTakeTheColourAndPaddingBecomesZero)
 // Several megabytes go by another store path; kept rows still carry their padding.
 TEST(Interlace, LargeResultsKeepAndFillTheSameLines)
 {
+    const velmoro_test::StreamingScope streaming(1 << 20);
     InterlaceImage source = MakeSource(DepthCase{24, BI_RGB}, 1501, 1001);
     CDibEdit target;
     ASSERT_EQ(target.CreateHorzInterlaceFrom(source, 0, kColor), DIB_OK);

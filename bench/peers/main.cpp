@@ -78,7 +78,7 @@ void Image::SetPixels(const Bytes& pixels)
     std::memcpy(GetBmpBitsAddress(), pixels.data(), std::min(pixels.size(), BlockBytes()));
 }
 
-void Image::ScatterKey(DWORD keyColor, double fraction, uint32_t seed)
+void Image::PaintKeyRuns(DWORD keyColor, double fraction, double meanKeyRun, uint32_t seed)
 {
     const int bytes = GetBitCount() / 8;
     uint8_t key[3] = {};
@@ -96,11 +96,22 @@ void Image::ScatterKey(DWORD keyColor, double fraction, uint32_t seed)
         key[2] = GetRValue(keyColor);
     }
     std::mt19937 rng(seed);
-    std::bernoulli_distribution isKey(fraction);
-    for (int y = 0; y < GetHeight(); ++y)
-        for (int x = 0; x < GetWidth(); ++x)
-            if (isKey(rng))
-                std::memcpy(GetBmpBitsAddress() + y * Stride() + x * bytes, key, bytes);
+    // Run lengths drawn from geometric distributions, which have no typical phase
+    // a contender could lock onto.
+    std::geometric_distribution<int> keyRun(1.0 / meanKeyRun);
+    std::geometric_distribution<int> pictureRun(fraction / (meanKeyRun * (1.0 - fraction)));
+    for (int y = 0; y < GetHeight(); ++y) {
+        BYTE* row = GetBmpBitsAddress() + y * Stride();
+        bool keyed = std::bernoulli_distribution(fraction)(rng);
+        for (int x = 0; x < GetWidth();) {
+            const int run = std::min(GetWidth() - x, 1 + (keyed ? keyRun(rng) : pictureRun(rng)));
+            if (keyed)
+                for (int i = x; i < x + run; ++i)
+                    std::memcpy(row + i * bytes, key, bytes);
+            x += run;
+            keyed = !keyed;
+        }
+    }
 }
 
 Bytes PackedRows(const uint8_t* pixels, size_t rowBytes, size_t stride, int height)

@@ -77,8 +77,10 @@ public:
     size_t BlockBytes() const { return Stride() * static_cast<size_t>(GetHeight()); }
     Bytes Pixels() const { return Bytes(GetBmpBitsAddress(), GetBmpBitsAddress() + BlockBytes()); }
     void SetPixels(const Bytes& pixels);
-    // Writes the key in pixel form into a fraction of the pixels, scattered.
-    void ScatterKey(DWORD keyColor, double fraction, uint32_t seed);
+    // Writes the key in pixel form into a fraction of the pixels, in runs along the
+    // rows as a sprite's background lies: key runs of meanKeyRun pixels on average,
+    // the runs of picture between them as long as the fraction asks.
+    void PaintKeyRuns(DWORD keyColor, double fraction, double meanKeyRun, uint32_t seed);
 
     // The conversion workers, which write into the caller's block; the public
     // operations add an allocation per call.

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Flips and crop of a 24-bit image: Velmoro's InvertDibVert and InvertDibHorz (in
 // place) and its crop worker (into a block the caller owns) beside OpenCV's flip
-// (in place too) and libyuv's CopyPlane and RGB24Mirror (into a second block).
+// (in place too), libyuv's CopyPlane and RGB24Mirror (into a second block) and
+// pixman's SRC composite from a source offset.
 #include "peer_bench.h"
 
 #include <libyuv/planar_functions.h>
 #include <opencv2/core.hpp>
+#include <pixman.h>
 
 namespace peer_bench {
 namespace {
@@ -118,6 +120,23 @@ void AddCrop(std::vector<Case>& cases, int width, int height)
     Contender opencv{"OpenCV copyTo", [source, opencvOut, from, area, to]() mutable { from(area).copyTo(to); }};
     opencv.result = [opencvOut] { return *opencvOut; };
     c.contenders.push_back(opencv);
+
+    // pixman's 24-bit format keeps blue in the lowest byte, as the DIB does.
+    auto pixmanOut = std::make_shared<Bytes>(cropStride * cropHeight);
+    std::shared_ptr<pixman_image_t> pixmanFrom(
+        pixman_image_create_bits(PIXMAN_r8g8b8, width, height, reinterpret_cast<uint32_t*>(source->GetBmpBitsAddress()),
+                                 static_cast<int>(sourceStride)),
+        pixman_image_unref);
+    std::shared_ptr<pixman_image_t> pixmanTo(
+        pixman_image_create_bits(PIXMAN_r8g8b8, cropWidth, cropHeight, reinterpret_cast<uint32_t*>(pixmanOut->data()),
+                                 static_cast<int>(cropStride)),
+        pixman_image_unref);
+    Contender pixman{"pixman SRC", [source, pixmanOut, pixmanFrom, pixmanTo, left, top, cropWidth, cropHeight] {
+        pixman_image_composite32(PIXMAN_OP_SRC, pixmanFrom.get(), nullptr, pixmanTo.get(), left, top, 0, 0, 0, 0,
+                                 cropWidth, cropHeight);
+    }};
+    pixman.result = [pixmanOut] { return *pixmanOut; };
+    c.contenders.push_back(pixman);
     cases.push_back(std::move(c));
 }
 

@@ -11,6 +11,7 @@ namespace {
 std::atomic<bool> g_vectorRows{true};
 std::atomic<bool> g_avx2{true};
 std::atomic<uint64_t> g_failAllocationAt{0};
+std::atomic<uint64_t> g_streamResultsFrom{0};
 std::atomic<uint64_t> g_allocations{0};
 std::atomic<uint64_t> g_plainTables{0};
 std::atomic<uint64_t> g_vectorTables{0};
@@ -23,6 +24,7 @@ Switches CurrentSwitches()
     switches.vectorRows = g_vectorRows.load();
     switches.avx2 = g_avx2.load();
     switches.failAllocationAt = g_failAllocationAt.load();
+    switches.streamResultsFrom = g_streamResultsFrom.load();
     return switches;
 }
 
@@ -34,6 +36,7 @@ void SetSwitches(const Switches& switches)
     g_vectorRows.store(switches.vectorRows);
     g_avx2.store(switches.avx2);
     g_failAllocationAt.store(switches.failAllocationAt);
+    g_streamResultsFrom.store(switches.streamResultsFrom);
 }
 
 uint64_t AllocationCount()

@@ -44,6 +44,36 @@ VELMORO_AVX2 inline __m256i BlendDown(__m256i first, __m256i second, __m256i wei
                                MixDownHalf(_mm256_unpackhi_epi8(f, s), weights));
 }
 
+// The byte blends' loop over whole 32-byte vectors. One pointer walks the first
+// image and the others are reached at fixed distances from it, so each turn has one
+// pointer step and loads that need no index. Returns the bytes done. out may be
+// first or second: each vector is read before it is written.
+template <typename Blend>
+VELMORO_AVX2 inline size_t BlendVectors(BYTE* out, const BYTE* first, const BYTE* second, size_t count, Blend blend)
+{
+    const size_t done = count & ~size_t{31};
+    const uintptr_t toSecond = reinterpret_cast<uintptr_t>(second) - reinterpret_cast<uintptr_t>(first);
+    const uintptr_t toOut = reinterpret_cast<uintptr_t>(out) - reinterpret_cast<uintptr_t>(first);
+    for (uintptr_t at = reinterpret_cast<uintptr_t>(first), end = at + done; at != end; at += 32) {
+        const __m256i mixed = blend(Load256(reinterpret_cast<const BYTE*>(at)), Load256(reinterpret_cast<const BYTE*>(at + toSecond)));
+        Store256(reinterpret_cast<BYTE*>(at + toOut), mixed);
+    }
+    return done;
+}
+
+struct TowardZeroBlend {
+    __m256i alphaHigh;
+    VELMORO_AVX2 __m256i operator()(__m256i first, __m256i second) const
+    {
+        return BlendTowardZero(first, second, alphaHigh);
+    }
+};
+
+struct DownBlend {
+    __m256i weights;
+    VELMORO_AVX2 __m256i operator()(__m256i first, __m256i second) const { return BlendDown(first, second, weights); }
+};
+
 template <int Divisor, int Position, int Bits>
 VELMORO_AVX2 inline __m256i BlendField(__m256i first, __m256i second, __m256i alpha)
 {
@@ -99,10 +129,8 @@ VELMORO_AVX2 void BlendBytesTowardZeroAvx2(BYTE* out, const BYTE* first, const B
                                            unsigned alpha)
 {
     const __m256i alphaHigh = _mm256_set1_epi16(static_cast<short>(alpha << 8));
-    size_t i = 0;
-    for (; i + 32 <= count; i += 32)
-        Store256(out + i, BlendTowardZero(Load256(first + i), Load256(second + i), alphaHigh));
-    BlendBytesTowardZeroSse2(out + i, first + i, second + i, count - i, alpha);
+    const size_t done = BlendVectors(out, first, second, count, TowardZeroBlend{alphaHigh});
+    BlendBytesTowardZeroSse2(out + done, first + done, second + done, count - done, alpha);
 }
 
 VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* second, size_t count, unsigned alpha)
@@ -113,10 +141,8 @@ VELMORO_AVX2 void BlendBytesDownAvx2(BYTE* out, const BYTE* first, const BYTE* s
         return;
     }
     const __m256i weights = _mm256_set1_epi16(static_cast<short>(alpha | (256 - alpha) << 8));
-    size_t i = 0;
-    for (; i + 32 <= count; i += 32)
-        Store256(out + i, BlendDown(Load256(first + i), Load256(second + i), weights));
-    BlendBytesDownSse2(out + i, first + i, second + i, count - i, alpha);
+    const size_t done = BlendVectors(out, first, second, count, DownBlend{weights});
+    BlendBytesDownSse2(out + done, first + done, second + done, count - done, alpha);
 }
 
 }  // namespace velmoro

@@ -100,6 +100,8 @@ constexpr CombineRows kPlainRows = {{&CombineKeyedRowPlain<1>, &CombineKeyedRowP
 
 #if VELMORO_X86
 constexpr CombineRows kSse2Rows = {{&CombineKeyedRow8Sse2, &CombineKeyedRow16Sse2, &CombineKeyedRow24Sse2}};
+// Byte shuffles serve only the three-byte pixel.
+constexpr CombineRows kSsse3Rows = {{&CombineKeyedRow8Sse2, &CombineKeyedRow16Sse2, &CombineKeyedRow24Ssse3}};
 constexpr CombineRows kAvx2Rows = {{&CombineKeyedRow8Avx2, &CombineKeyedRow16Avx2, &CombineKeyedRow24Avx2}};
 #elif VELMORO_NEON
 constexpr CombineRows kNeonRows = {{&CombineKeyedRow8Neon, &CombineKeyedRow16Neon, &CombineKeyedRow24Neon}};
@@ -107,7 +109,7 @@ constexpr CombineRows kNeonRows = {{&CombineKeyedRow8Neon, &CombineKeyedRow16Neo
 
 // The plain members run the plain rows, their twins the widest.
 constexpr RowLadder<CombineRows> kCombineRows =
-    VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, nullptr, &kAvx2Rows, &kNeonRows);
+    VELMORO_ROW_LADDER(&kPlainRows, &kSse2Rows, &kSsse3Rows, &kAvx2Rows, &kNeonRows);
 
 struct CombineJob {
     BYTE* out;  // the new block, or the receiving object's own pixels
@@ -211,6 +213,9 @@ void RunCombine(const CombineJob& job)
     const size_t stride = static_cast<size_t>(job.baseStride);
     const size_t leftBytes = bpp * static_cast<size_t>(dst.left);
     const size_t rightBytes = bpp * static_cast<size_t>(dst.right);
+    // Whole rows without padding, in both images alike, follow one another as one
+    // span: the row function runs once over all of them, as over one long row.
+    const bool rowsJoin = leftBytes == 0 && rightBytes == stride && src.left == 0 && job.overlayStride == job.baseStride;
     for (int64_t row = job.copyBase ? 0 : dst.top; row < (job.copyBase ? job.baseHeight : dst.bottom); ++row) {
         BYTE* out = StoredRow(job.out, job.baseStride, row);
         const BYTE* base = StoredRow(job.base, job.baseStride, row);
@@ -219,6 +224,11 @@ void RunCombine(const CombineJob& job)
             continue;
         }
         const BYTE* overlay = StoredRow(job.overlay, job.overlayStride, src.top + (row - dst.top));
+        if (rowsJoin) {
+            CompositeSpan(job, out, base, overlay, width * static_cast<size_t>(dst.bottom - row));
+            row = dst.bottom - 1;
+            continue;
+        }
         if (job.copyBase)
             std::memcpy(out, base, leftBytes);
         CompositeSpan(job, out + leftBytes, base + leftBytes, overlay + bpp * src.left, width);

@@ -1,26 +1,19 @@
 // SPDX-License-Identifier: MIT
-// AVX2 twins of the compositing rows, the SSE2 rows doubled in width. Rows shorter
-// than one step go to the SSE2 rows; a last partial step is redone as a full step
-// ending at the row's end (it gives the pixels it covers twice the same value).
+// AVX2 twins of the compositing rows: the 8- and 16-bit rows are the SSE2 rows
+// doubled in width, the 24-bit row the SSSE3 row's whole-pixel compare doubled.
+// Rows shorter than one step go to the narrower rows; a last partial step is redone
+// as a full step ending at the row's end (it gives the pixels it covers twice the
+// same value, also when out is base).
 #include "edit/combine_simd.h"
 #include "edit/simd_memory.h"
 
 #include <immintrin.h>
-
 
 namespace velmoro {
 namespace {
 
 using simd::Load256;
 using simd::Store256;
-
-// Two 16-byte loads 15 bytes apart: five 24-bit pixels in each lane.
-VELMORO_AVX2 inline __m256i LoadPixelLanes24(const BYTE* p)
-{
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 15));
-    return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-}
 
 VELMORO_AVX2 inline void KeyedStep8(BYTE* out, const BYTE* base, const BYTE* overlay, __m256i keys)
 {
@@ -36,49 +29,106 @@ VELMORO_AVX2 inline void KeyedStep16(BYTE* out, const BYTE* base, const BYTE* ov
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(o, Load256(base), keyed));
 }
 
-struct Key24Vectors {
-    __m256i phase0, phase1, phase2, pixelStarts, lastByte;
+// Thirty-two 24-bit pixels (96 bytes, three vectors) per step. Each pixel is
+// widened into a 32-bit slot by a byte shuffle and compared with the key once; the
+// compare results are packed to one byte per pixel and shuffled back out to the
+// pixels' three bytes, which then select base or overlay bytes. The loads put the
+// pixels where the packed bytes come out in order, lane by lane, so that no
+// reordering across lanes is needed beyond doubling a lane.
+namespace key24 {
+
+constexpr size_t kStep = 32;
+
+// Compare vector k widens pixels 4k to 4k+3 in its low lane and 16+4k to 19+4k in its
+// high lane, loaded from their first bytes; the last high lane is loaded from byte 80
+// and finds its pixels at its byte 4, so that no load reaches past the step.
+constexpr int kLowLoad[4] = {0, 12, 24, 36};
+constexpr int kHighLoad[4] = {48, 60, 72, 80};
+
+// Packed (32 to 16 bits of vectors 0 and 1, and of 2 and 3, then 16 to 8 bits), the
+// low lane holds pixels 0 to 15 in order and the high lane pixels 16 to 31.
+constexpr int PackedByte(int pixel)
+{
+    return pixel % 16;
+}
+
+struct Tables {
+    alignas(32) signed char widen[2][32];   // [0] for compare vectors 0 to 2, [1] for vector 3
+    alignas(32) signed char spread[3][32];  // per output vector
 };
 
-VELMORO_AVX2 inline __m256i KeyPattern24(uint32_t key, int phase)
+constexpr Tables MakeTables()
 {
-    alignas(32) BYTE bytes[32];
-    for (int i = 0; i < 32; ++i)
-        bytes[i] = static_cast<BYTE>(key >> (8 * ((i % 16 + phase) % 3)));
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(bytes));
+    Tables t{};
+    for (int v = 0; v < 2; ++v)
+        for (int slot = 0; slot < 32; ++slot) {
+            const int firstByte = v == 1 && slot >= 16 ? 4 : 0;
+            t.widen[v][slot] = static_cast<signed char>(slot % 4 == 3 ? -1 : firstByte + slot % 16 / 4 * 3 + slot % 4);
+        }
+    for (int v = 0; v < 3; ++v)
+        for (int b = 0; b < 32; ++b)
+            t.spread[v][b] = static_cast<signed char>(PackedByte((32 * v + b) / 3));
+    return t;
 }
 
-VELMORO_AVX2 inline Key24Vectors MakeKey24Vectors(uint32_t key)
+constexpr Tables kTables = MakeTables();
+
+// Output vector 0 draws only on pixels 0 to 15 (the packed low lane, doubled), vector
+// 1 on the low lane's pixels and then the high lane's, vector 2 only on pixels 16 to 31.
+constexpr bool EveryLaneHoldsItsPixels()
 {
-    const __m128i starts = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
-    const __m128i last = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
-    return Key24Vectors{KeyPattern24(key, 0), KeyPattern24(key, 1), KeyPattern24(key, 2),
-                        _mm256_broadcastsi128_si256(starts), _mm256_broadcastsi128_si256(last)};
+    for (int b = 0; b < 96; ++b) {
+        const bool lowLane = b / 16 < 3;
+        if (lowLane != (b / 3 < 16))
+            return false;
+    }
+    return true;
+}
+static_assert(EveryLaneHoldsItsPixels(), "an output lane draws on a pixel its packed lane lacks");
+
+VELMORO_AVX2 inline __m256i LoadTable(const signed char* table)
+{
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(table));
 }
 
-// Ten pixels per step, five in each lane, as the SSE2 step: compares at byte offsets
-// 0, 1 and 2 meet at each pixel's first byte and in-lane shifts spread the result.
-// Each lane's byte 15 takes its base value; the step must not reach the row's last
-// pixel.
-VELMORO_AVX2 inline __m256i KeyedStep24(__m256i base, const BYTE* overlay, const Key24Vectors& k)
+struct Constants {
+    __m256i key, widen, widenLast, spread0, spread1, spread2;
+};
+
+VELMORO_AVX2 inline Constants MakeConstants(uint32_t key)
 {
-    const __m256i o = LoadPixelLanes24(overlay);
-    const __m256i equal = _mm256_and_si256(
-        _mm256_cmpeq_epi8(o, k.phase0),
-        _mm256_and_si256(_mm256_cmpeq_epi8(LoadPixelLanes24(overlay + 1), k.phase1),
-                         _mm256_cmpeq_epi8(LoadPixelLanes24(overlay + 2), k.phase2)));
-    const __m256i starts = _mm256_and_si256(equal, k.pixelStarts);
-    const __m256i keyed = _mm256_or_si256(_mm256_or_si256(starts, _mm256_slli_si256(starts, 1)),
-                                          _mm256_or_si256(_mm256_slli_si256(starts, 2), k.lastByte));
-    return _mm256_blendv_epi8(o, base, keyed);
+    return Constants{_mm256_set1_epi32(static_cast<int>(key)), LoadTable(kTables.widen[0]), LoadTable(kTables.widen[1]),
+                     LoadTable(kTables.spread[0]), LoadTable(kTables.spread[1]), LoadTable(kTables.spread[2])};
 }
 
-// The high lane is stored after the low one, over the low lane's byte 15.
-VELMORO_AVX2 inline void StorePixelLanes24(BYTE* out, __m256i result)
+// Compare vector k: all ones in the 32-bit slots of its key pixels.
+VELMORO_AVX2 inline __m256i KeyedPixels(const BYTE* overlay, int k, __m256i widen, __m256i key)
 {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(result));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 15), _mm256_extracti128_si256(result, 1));
+    const __m256i lanes = _mm256_inserti128_si256(_mm256_castsi128_si256(simd::Load128(overlay + kLowLoad[k])),
+                                                  simd::Load128(overlay + kHighLoad[k]), 1);
+    return _mm256_cmpeq_epi32(_mm256_shuffle_epi8(lanes, widen), key);
 }
+
+// The overlay's 32 bytes, or the base's where keyed is set. The base bytes are loaded
+// by the caller before any of the step's stores, so out may be base.
+VELMORO_AVX2 inline void SelectVector(BYTE* out, __m256i base, const BYTE* overlay, __m256i keyed)
+{
+    Store256(out, _mm256_blendv_epi8(Load256(overlay), base, keyed));
+}
+
+VELMORO_AVX2 inline void Step(BYTE* out, const BYTE* base, const BYTE* overlay, const Constants& c)
+{
+    const __m256i packed = _mm256_packs_epi16(
+        _mm256_packs_epi32(KeyedPixels(overlay, 0, c.widen, c.key), KeyedPixels(overlay, 1, c.widen, c.key)),
+        _mm256_packs_epi32(KeyedPixels(overlay, 2, c.widen, c.key), KeyedPixels(overlay, 3, c.widenLast, c.key)));
+    const __m256i base0 = Load256(base), base1 = Load256(base + 32), base2 = Load256(base + 64);
+    SelectVector(out, base0, overlay, _mm256_shuffle_epi8(_mm256_permute2x128_si256(packed, packed, 0x00), c.spread0));
+    SelectVector(out + 32, base1, overlay + 32, _mm256_shuffle_epi8(packed, c.spread1));
+    SelectVector(out + 64, base2, overlay + 64,
+                 _mm256_shuffle_epi8(_mm256_permute2x128_si256(packed, packed, 0x11), c.spread2));
+}
+
+}  // namespace key24
 
 }  // namespace
 
@@ -116,30 +166,23 @@ VELMORO_AVX2 void CombineKeyedRow16Avx2(BYTE* out, const BYTE* base, const BYTE*
     }
 }
 
-VELMORO_AVX2 void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count,
-                                        uint32_t key)
+// Flattened: the step's constants stay in registers across the row.
+VELMORO_AVX2 __attribute__((flatten)) void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay,
+                                                                  size_t count, uint32_t key)
 {
-    constexpr size_t kStep = 10;
-    if (count <= kStep) {
-        CombineKeyedRow24Sse2(out, base, overlay, count, key);
+    using key24::kStep;
+    if (count < kStep) {
+        CombineKeyedRow24Ssse3(out, base, overlay, count, key);
         return;
     }
-    const Key24Vectors k = MakeKey24Vectors(key);
-    // Base bytes are loaded before the previous step's store (see the SSE2 row).
-    __m256i nextBase = LoadPixelLanes24(base);
+    const key24::Constants c = key24::MakeConstants(key);
     size_t i = 0;
-    for (; i + kStep < count; i += kStep) {
-        const __m256i result = KeyedStep24(nextBase, overlay + 3 * i, k);
-        if (i + 2 * kStep < count)
-            nextBase = LoadPixelLanes24(base + 3 * (i + kStep));
-        StorePixelLanes24(out + 3 * i, result);
+    for (; i + kStep <= count; i += kStep)
+        key24::Step(out + 3 * i, base + 3 * i, overlay + 3 * i, c);
+    if (i < count) {
+        const size_t last = 3 * (count - kStep);
+        key24::Step(out + last, base + last, overlay + last, c);
     }
-    if (i + 1 < count) {
-        const size_t last = 3 * (count - 1 - kStep);
-        StorePixelLanes24(out + last, KeyedStep24(LoadPixelLanes24(base + last), overlay + last, k));
-    }
-    const size_t end = 3 * (count - 1);
-    CombineKeyedRowPlain<3>(out + end, base + end, overlay + end, 1, key);
 }
 
 }  // namespace velmoro

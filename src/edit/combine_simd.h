@@ -55,6 +55,7 @@ inline void CombineKeyedRowPlain(BYTE* out, const BYTE* base, const BYTE* overla
 void CombineKeyedRow8Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow16Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow24Sse2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
+void CombineKeyedRow24Ssse3(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow8Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow16Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);
 void CombineKeyedRow24Avx2(BYTE* out, const BYTE* base, const BYTE* overlay, size_t count, uint32_t key);

@@ -32,13 +32,19 @@ inline void KeyedStep16(BYTE* out, const BYTE* base, const BYTE* overlay, __m128
     Store128(out, Select(_mm_cmpeq_epi16(o, keys), Load128(base), o));
 }
 
-// The key bytes repeated with period 3, starting at the given byte of the pixel.
+// Eight bytes of the key repeated with period 3, starting at byte phase of the pixel.
+inline uint64_t RepeatKey24(uint32_t key, int phase)
+{
+    const uint64_t pixel = ((key | uint64_t{key} << 24) >> (8 * phase)) & 0xFFFFFF;
+    return pixel | pixel << 24 | pixel << 48;
+}
+
+// Sixteen such bytes, built in registers: every row sets them up, and rows of
+// short sprites are many. Byte 8 is byte (phase + 2) % 3 of its pixel.
 inline __m128i KeyPattern24(uint32_t key, int phase)
 {
-    alignas(16) BYTE bytes[16];
-    for (int i = 0; i < 16; ++i)
-        bytes[i] = static_cast<BYTE>(key >> (8 * ((i + phase) % 3)));
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+    return _mm_set_epi64x(static_cast<long long>(RepeatKey24(key, (phase + 2) % 3)),
+                          static_cast<long long>(RepeatKey24(key, phase)));
 }
 
 struct Key24Vectors {

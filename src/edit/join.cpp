@@ -65,22 +65,20 @@ void InstallJoinedBlock(BITMAPINFOHEADER& header, BYTE*& bits, BlockPtr<BYTE> jo
     header.biSizeImage = 0;
 }
 
-// One image's columns of a side-by-side result: fillRows rows of fill at the
-// bottom, then the image's rows. Later fill rows copy the first one's band,
-// written with ordinary stores so that it stays in the cache.
-void WriteColumnBand(BYTE* dst, size_t dstStride, size_t rows, const RowSource& src, size_t bandBytes,
-                     const StoredPixel& fill, const RowCopier& copier)
+// Row r of one image's columns of a side-by-side result: fill for the bottom
+// fillRows rows, then the image's rows. Later fill rows copy the first one's band
+// (row 0, written before), with ordinary stores so that it stays in the cache.
+void WriteColumnBandRow(BYTE* band, size_t dstStride, size_t r, size_t rows, const RowSource& src, size_t bandBytes,
+                        const StoredPixel& fill, const RowCopier& copier)
 {
     const size_t fillRows = rows - src.rows;
-    for (size_t r = 0; r < rows; ++r) {
-        BYTE* out = dst + r * dstStride;
-        if (r >= fillRows)
-            copier.Copy(out, src.bits + (r - fillRows) * src.stride, bandBytes);
-        else if (r > 0)
-            copier.Copy(out, dst, bandBytes);
-        else
-            FillPixelBytes(out, bandBytes, fill);
-    }
+    BYTE* out = band + r * dstStride;
+    if (r >= fillRows)
+        copier.Copy(out, src.bits + (r - fillRows) * src.stride, bandBytes);
+    else if (r > 0)
+        copier.Copy(out, band, bandBytes);
+    else
+        FillPixelBytes(out, bandBytes, fill);
 }
 
 DWORD JoinHorzPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, const StoredPixel& fill)
@@ -102,10 +100,13 @@ DWORD JoinHorzPixels(BITMAPINFOHEADER& header, BYTE*& bits, const CDib& other, c
     const size_t leftBytes = static_cast<size_t>(left.width) * fill.size;
     const size_t rowBytes = static_cast<size_t>(width) * fill.size;
     const RowCopier copier(PrefersStreamingStores(stride * rows));
-    WriteColumnBand(joined.get(), stride, rows, left, leftBytes, fill, copier);
-    WriteColumnBand(joined.get() + leftBytes, stride, rows, right, rowBytes - leftBytes, fill, copier);
-    for (size_t r = 0; r < rows && stride != rowBytes; ++r)
+    // Row by row, both images' parts: the result is written front to back, as the
+    // memory's prefetchers like it best.
+    for (size_t r = 0; r < rows; ++r) {
+        WriteColumnBandRow(joined.get(), stride, r, rows, left, leftBytes, fill, copier);
+        WriteColumnBandRow(joined.get() + leftBytes, stride, r, rows, right, rowBytes - leftBytes, fill, copier);
         ClearPadding(joined.get() + r * stride + rowBytes, stride - rowBytes);
+    }
     copier.Finish();
     InstallJoinedBlock(header, bits, std::move(joined), width, height);
     return DIB_OK;

@@ -1,9 +1,17 @@
 // SPDX-License-Identifier: MIT
+// Row copies into a result block, and the result size from which streaming stores
+// pay, on any processor.
 #include "edit/row_copy.h"
 
 #include "edit/row_tables.h"
 
+#include <velmoro/internal/test_switches.h>
+#include <velmoro/types.h>
+
+#include <algorithm>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace velmoro {
 namespace {
@@ -30,4 +38,24 @@ RowCopier::RowCopier(bool streaming)
 {
 }
 
+uint64_t StreamingBlockBytes()
+{
+#if defined(VELMORO_TEST_SWITCHES)
+    if (const uint64_t forced = test::CurrentSwitches().streamResultsFrom)
+        return forced;
+#endif
+    static const uint64_t bytes = [] {
+        constexpr uint64_t kLeast = uint64_t{4} << 20;
+#if defined(_SC_LEVEL3_CACHE_SIZE)
+        const long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+        if (cache > 0 && processors > 0)
+            return std::max(kLeast, static_cast<uint64_t>(cache) / 4 * 3 / static_cast<uint64_t>(processors));
+#endif
+        return kLeast;
+    }();
+    return bytes;
+}
+
 }  // namespace velmoro
+

@@ -14,12 +14,15 @@
 
 namespace velmoro {
 
-// Above this a result outgrows the caches a following operation could find it in.
-constexpr uint64_t kStreamingBlockBytes = uint64_t{4} << 20;
+// From this size on a result outgrows the caches a following operation could find
+// it in: three quarters of one processor's share of the last-level cache, the
+// C library's memcpy's own measure, and at least 4 MB. Below it, streaming stores
+// would send to memory what ordinary stores leave in the cache.
+uint64_t StreamingBlockBytes();
 
 inline bool PrefersStreamingStores(uint64_t blockBytes)
 {
-    return blockBytes >= kStreamingBlockBytes;
+    return blockBytes >= StreamingBlockBytes();
 }
 
 // copy gives the bytes memcpy gives; finish orders a block's copies before the

@@ -57,6 +57,21 @@ VectorRowsScope::VectorRowsScope(VectorRows) {}
 
 VectorRowsScope::~VectorRowsScope() = default;
 
+#if defined(VELMORO_TEST_SWITCHES)
+static velmoro::test::Switches StreamingFrom(uint64_t bytes)
+{
+    velmoro::test::Switches switches = velmoro::test::CurrentSwitches();
+    switches.streamResultsFrom = bytes;
+    return switches;
+}
+
+StreamingScope::StreamingScope(uint64_t bytes) : m_switches(StreamingFrom(bytes)) {}
+#else
+StreamingScope::StreamingScope(uint64_t) {}
+#endif
+
+StreamingScope::~StreamingScope() = default;
+
 void PrintTo(const ImageSpec& spec, std::ostream* out)
 {
     *out << spec.width << " x " << spec.height << ", " << spec.bitCount << " bits";

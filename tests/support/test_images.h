@@ -52,6 +52,22 @@ private:
 #endif
 };
 
+// Results of at least `bytes` are written by streaming stores for the lifetime of
+// the object, whatever caches this machine has (nothing to do without the test
+// switches).
+class StreamingScope {
+public:
+    explicit StreamingScope(uint64_t bytes);
+    ~StreamingScope();
+    StreamingScope(const StreamingScope&) = delete;
+    StreamingScope& operator=(const StreamingScope&) = delete;
+
+private:
+#if defined(VELMORO_TEST_SWITCHES)
+    velmoro::test::ScopedSwitches m_switches;
+#endif
+};
+
 struct ImageSpec {
     int width = 1;
     int height = 1;

@@ -27,6 +27,9 @@ struct Switches {
     bool avx2 = true;
     // n > 0: the nth allocation counted from the setting of the switches fails.
     uint64_t failAllocationAt = 0;
+    // n > 0: results of n bytes and more are written by streaming stores, whatever
+    // caches this machine has.
+    uint64_t streamResultsFrom = 0;
 };
 
 VELMORO_API Switches CurrentSwitches();
