@@ -202,12 +202,12 @@ void WriteConvertedHeader(BITMAPINFO* info, const BITMAPINFOHEADER& old, int bit
     std::memcpy(info, &old, kInfoHeaderBytes);
     BITMAPINFOHEADER& header = info->bmiHeader;
     header.biBitCount = static_cast<WORD>(bitCount);
-    header.biCompression = masks565 ? BI_BITFIELDS : BI_RGB;
+    header.biCompression = Compression565(masks565);
     header.biSizeImage = 0;
     header.biClrUsed = 0;
     header.biClrImportant = 0;
     if (masks565)
-        std::memcpy(reinterpret_cast<BYTE*>(info) + kInfoHeaderBytes, kMasks565, sizeof kMasks565);
+        WriteMasks565(info);
 }
 
 // A negative width or height would give a negative block (or, both negative, a
