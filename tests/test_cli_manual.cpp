@@ -78,6 +78,18 @@ TEST_F(VelmoroCli, ManualHoldsEveryCommandsUsageAndExamples)
         EXPECT_NE(manual.find(option), std::string::npos) << option;
 }
 
+// The program's general help and its page both name every picture format it
+// reads and writes, so neither falls behind the readers again.
+TEST_F(VelmoroCli, HelpAndManualNameEveryPictureFormat)
+{
+    const std::string manual = PlainManual(ReadText(VELMORO_MANUAL_PATH));
+    const std::string help = Run({"--help"}).out;
+    for (const char* format : {"BMP", "PNG", "JPEG", ".bmp", ".png", ".jpg", ".jpeg"}) {
+        EXPECT_NE(help.find(format), std::string::npos) << "velmoro --help lacks " << format;
+        EXPECT_NE(manual.find(format), std::string::npos) << "the manual lacks " << format;
+    }
+}
+
 }  // namespace
 
 #endif
