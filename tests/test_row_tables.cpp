@@ -152,6 +152,7 @@ TEST(ScopedSwitches, RestoreTheSwitchesTheyFoundAlsoWhenNested)
     {
         Switches narrow;
         narrow.avx2 = false;
+        narrow.ssse3 = false;
         ScopedSwitches outer(narrow);
         {
             Switches plain;
@@ -164,11 +165,13 @@ TEST(ScopedSwitches, RestoreTheSwitchesTheyFoundAlsoWhenNested)
         const Switches restored = velmoro::test::CurrentSwitches();
         EXPECT_TRUE(restored.vectorRows);
         EXPECT_FALSE(restored.avx2);
+        EXPECT_FALSE(restored.ssse3);
         EXPECT_EQ(restored.failAllocationAt, 0u);
     }
     const Switches after = velmoro::test::CurrentSwitches();
     EXPECT_EQ(after.vectorRows, original.vectorRows);
     EXPECT_EQ(after.avx2, original.avx2);
+    EXPECT_EQ(after.ssse3, original.ssse3);
     EXPECT_EQ(after.failAllocationAt, original.failAllocationAt);
 }
 

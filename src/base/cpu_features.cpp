@@ -41,10 +41,15 @@ InstructionSet WidestInstructionSet()
     const test::Switches switches = test::CurrentSwitches();
     if (!switches.vectorRows)
         return InstructionSet::kPlain;
-    if (detected == InstructionSet::kAvx2 && !switches.avx2)
-        return InstructionSet::kSsse3;
-#endif
+    InstructionSet widest = detected;
+    if (widest == InstructionSet::kAvx2 && !switches.avx2)
+        widest = InstructionSet::kSsse3;
+    if (widest == InstructionSet::kSsse3 && !switches.ssse3)
+        widest = InstructionSet::kSse2;
+    return widest;
+#else
     return detected;
+#endif
 }
 
 }  // namespace velmoro

@@ -10,6 +10,7 @@ namespace {
 
 std::atomic<bool> g_vectorRows{true};
 std::atomic<bool> g_avx2{true};
+std::atomic<bool> g_ssse3{true};
 std::atomic<uint64_t> g_failAllocationAt{0};
 std::atomic<uint64_t> g_streamResultsFrom{0};
 std::atomic<uint64_t> g_allocations{0};
@@ -23,6 +24,7 @@ Switches CurrentSwitches()
     Switches switches;
     switches.vectorRows = g_vectorRows.load();
     switches.avx2 = g_avx2.load();
+    switches.ssse3 = g_ssse3.load();
     switches.failAllocationAt = g_failAllocationAt.load();
     switches.streamResultsFrom = g_streamResultsFrom.load();
     return switches;
@@ -35,6 +37,7 @@ void SetSwitches(const Switches& switches)
     g_vectorTables.store(0);
     g_vectorRows.store(switches.vectorRows);
     g_avx2.store(switches.avx2);
+    g_ssse3.store(switches.ssse3);
     g_failAllocationAt.store(switches.failAllocationAt);
     g_streamResultsFrom.store(switches.streamResultsFrom);
 }

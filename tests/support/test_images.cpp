@@ -30,7 +30,7 @@ SimdScope::~SimdScope()
 std::vector<VectorRows> VectorRowsChoices()
 {
 #if defined(VELMORO_TEST_SWITCHES)
-    return {VectorRows::kWidest, VectorRows::kBelowAvx2, VectorRows::kPlain};
+    return {VectorRows::kWidest, VectorRows::kBelowAvx2, VectorRows::kBelowSsse3, VectorRows::kPlain};
 #else
     return {VectorRows::kWidest};
 #endif
@@ -38,7 +38,12 @@ std::vector<VectorRows> VectorRowsChoices()
 
 const char* Name(VectorRows rows)
 {
-    return rows == VectorRows::kWidest ? "widest" : rows == VectorRows::kBelowAvx2 ? "below AVX2" : "plain";
+    switch (rows) {
+    case VectorRows::kWidest: return "widest";
+    case VectorRows::kBelowAvx2: return "below AVX2";
+    case VectorRows::kBelowSsse3: return "below SSSE3";
+    default: return "plain";
+    }
 }
 
 #if defined(VELMORO_TEST_SWITCHES)
@@ -47,6 +52,7 @@ static velmoro::test::Switches SwitchesFor(VectorRows rows)
     velmoro::test::Switches switches;
     switches.vectorRows = rows != VectorRows::kPlain;
     switches.avx2 = rows == VectorRows::kWidest;
+    switches.ssse3 = rows == VectorRows::kWidest || rows == VectorRows::kBelowAvx2;
     return switches;
 }
 

@@ -31,7 +31,7 @@ private:
 
 // The vector rows a test may ask the library for. Without the test switches
 // only the widest rows the processor has can be asked for.
-enum class VectorRows { kWidest, kBelowAvx2, kPlain };
+enum class VectorRows { kWidest, kBelowAvx2, kBelowSsse3, kPlain };
 
 // Every choice this build can make, widest first.
 std::vector<VectorRows> VectorRowsChoices();

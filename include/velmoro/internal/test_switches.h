@@ -25,6 +25,9 @@ struct Switches {
     bool vectorRows = true;
     // false: the vector rows stop below AVX2, at SSSE3 or SSE2.
     bool avx2 = true;
+    // false: the vector rows stop below SSSE3, at SSE2, as on the x86-64
+    // processors that have no byte shuffles.
+    bool ssse3 = true;
     // n > 0: the nth allocation counted from the setting of the switches fails.
     uint64_t failAllocationAt = 0;
     // n > 0: results of n bytes and more are written by streaming stores, whatever
